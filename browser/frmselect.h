@@ -1,0 +1,59 @@
+#pragma once
+// The main window: the grid of thumbnails of one folder, the page scroll bar, and the File menu.
+
+#include "platform/controlarray.h"
+#include "platform/controls.h"
+#include "platform/form.h"
+#include "platform/image.h"
+#include "platform/scrollbar.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <cstdint>
+
+class FrmSelect : public platform::Form {
+    Q_OBJECT
+public:
+    FrmSelect();
+    ~FrmSelect() override;
+
+    // The shared reference: the main window, created on first use; null once it has been unloaded.
+    static FrmSelect* Instance();
+    static FrmSelect* Existing();
+
+    // Controls, by their design names.
+    platform::ScrollBar VScroll;
+    platform::Frame FraPhoto;
+    platform::ControlArray<platform::Image> Img_Photo;
+    platform::ControlArray<platform::Label> Lbl_Photo;
+    platform::MenuItem MnuFile;
+    platform::MenuItem MnuFolder;
+    platform::MenuItem Sp1;
+    platform::MenuItem MnuClose;
+
+    // Window state.
+    std::int32_t PageSize = 0;
+    std::int32_t LoadedCount = 0;
+    std::int32_t ShownPageSize = 0;
+    std::int16_t PageReady = 0; // true is -1
+    QStringList PhotoNames;
+
+    // The folder scan, the page display and the placing of the cells.
+    void ListPhotos();
+    void ShowPage(std::int32_t p);
+    void ArrangePhotos();
+
+    // Event handlers.
+    void VScroll_Change();
+    void Img_Photo_Click(std::int16_t Index);
+    void MnuFolder_Click();
+    void MnuClose_Click();
+
+protected:
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_Unload(std::int16_t& Cancel) override;
+
+private:
+    static QPointer<FrmSelect> s_instance;
+};

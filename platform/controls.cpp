@@ -1,0 +1,200 @@
+#include "platform/controls.h"
+
+#include "platform/runtime.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+
+namespace platform {
+
+// ----- Label -----
+
+Label::Label(QWidget* parent, const QString& name) : Control(new QLabel(parent), name)
+{
+    label()->setTextFormat(Qt::PlainText);
+}
+
+Label::Label(QWidget* parent, const Label& element0, std::int16_t index)
+    : Control(new QLabel(parent), element0.Name())
+{
+    copyCommonSettings(element0);
+    QLabel* l = label();
+    const QLabel* from = element0.label();
+    l->setTextFormat(Qt::PlainText);
+    l->setText(from->text());
+    l->setAlignment(from->alignment());
+    l->setFrameStyle(from->frameStyle());
+    l->setLineWidth(from->lineWidth());
+    l->setAutoFillBackground(from->autoFillBackground());
+    l->setPalette(from->palette());
+    setIndex(index);
+    l->hide();
+}
+
+QLabel* Label::label() const { return static_cast<QLabel*>(widget()); }
+
+QString Label::Caption() const { return widget() ? label()->text() : QString(); }
+
+void Label::setCaption(const QString& caption)
+{
+    if (widget())
+        label()->setText(caption);
+}
+
+void Label::setBackColor(const QColor& color)
+{
+    if (!widget())
+        return;
+    QPalette p = label()->palette();
+    p.setColor(QPalette::Window, color);
+    label()->setPalette(p);
+    label()->setAutoFillBackground(true);
+}
+
+void Label::setBorder(bool fixedSingle)
+{
+    if (!widget())
+        return;
+    label()->setFrameStyle(fixedSingle ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
+    label()->setLineWidth(1);
+}
+
+void Label::setAlignment(Qt::Alignment alignment)
+{
+    if (widget())
+        label()->setAlignment(alignment);
+}
+
+void Label::setFont(const QFont& font)
+{
+    if (widget())
+        label()->setFont(font);
+}
+
+// ----- Frame -----
+
+Frame::Frame(QWidget* parent, const QString& name) : Control(new QFrame(parent), name)
+{
+    static_cast<QFrame*>(widget())->setFrameStyle(QFrame::NoFrame);
+}
+
+// ----- PictureBox -----
+
+namespace {
+// The widget behind a picture box: paints its picture at the top left.
+class PictureBoxWidget : public QWidget {
+public:
+    using QWidget::QWidget;
+    QImage image;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (image.isNull())
+            return;
+        QPainter painter(this);
+        painter.drawImage(QPoint(0, 0), image);
+    }
+};
+} // namespace
+
+PictureBox::PictureBox(QWidget* parent, const QString& name) : Control(new PictureBoxWidget(parent), name) {}
+
+void PictureBox::setPicture(const Picture& picture)
+{
+    auto* w = static_cast<PictureBoxWidget*>(widget());
+    if (!w)
+        return;
+    QImage image;
+    if (!picture.isEmpty())
+        image = AutoSize ? picture.full() : picture.scaled(w->size());
+    w->image = image;
+    if (AutoSize && !image.isNull())
+        w->resize(image.size());
+    w->update();
+}
+
+const QImage& PictureBox::pictureImage() const
+{
+    static const QImage none;
+    return widget() ? static_cast<PictureBoxWidget*>(widget())->image : none;
+}
+
+// ----- CheckBox -----
+
+CheckBox::CheckBox(QWidget* parent, const QString& name, const QString& caption)
+    : Control(new QCheckBox(caption, parent), name)
+{
+}
+
+std::int16_t CheckBox::Value() const
+{
+    return widget() && static_cast<QCheckBox*>(widget())->isChecked() ? 1 : 0;
+}
+
+void CheckBox::setValue(std::int16_t value)
+{
+    if (widget())
+        static_cast<QCheckBox*>(widget())->setChecked(value == 1);
+}
+
+// ----- CommandButton -----
+
+CommandButton::CommandButton(QWidget* parent, const QString& name, const QString& caption)
+    : Control(new QPushButton(caption, parent), name)
+{
+    auto* b = static_cast<QPushButton*>(widget());
+    b->setAutoDefault(false);
+    b->setDefault(false);
+}
+
+QString CommandButton::Caption() const
+{
+    return widget() ? static_cast<QPushButton*>(widget())->text() : QString();
+}
+
+void CommandButton::setClickHandler(std::function<void()> handler)
+{
+    auto* b = static_cast<QPushButton*>(widget());
+    QObject::connect(b, &QPushButton::clicked, b, [b, handler = std::move(handler)] { postHandler(b, handler); });
+}
+
+// ----- MenuItem -----
+
+MenuItem::MenuItem(QMenuBar* bar, const QString& name, const QString& caption)
+{
+    m_owner = bar->window();
+    m_menu = bar->addMenu(caption);
+    m_menu->setObjectName(name);
+    m_action = m_menu->menuAction();
+    m_action->setObjectName(name);
+}
+
+MenuItem::MenuItem(MenuItem& title, const QString& name, const QString& caption)
+{
+    m_owner = title.m_owner;
+    m_action = caption == QLatin1String("-") ? title.m_menu->addSeparator() : title.m_menu->addAction(caption);
+    m_action->setObjectName(name);
+}
+
+QString MenuItem::Name() const { return m_action->objectName(); }
+QString MenuItem::Caption() const { return m_action->isSeparator() ? QStringLiteral("-") : m_action->text(); }
+bool MenuItem::Enabled() const { return m_action->isEnabled(); }
+void MenuItem::setEnabled(bool enabled) { m_action->setEnabled(enabled); }
+bool MenuItem::Visible() const { return m_action->isVisible(); }
+bool MenuItem::isSeparator() const { return m_action->isSeparator(); }
+
+void MenuItem::setClickHandler(std::function<void()> handler)
+{
+    // Delivered to the window whose menu bar holds the item, after the menu has closed.
+    QObject* target = m_owner ? static_cast<QObject*>(m_owner.data()) : m_action;
+    QObject::connect(m_action, &QAction::triggered, m_action,
+                     [target, handler = std::move(handler)] { postHandler(target, handler); });
+}
+
+} // namespace platform

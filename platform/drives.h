@@ -1,0 +1,37 @@
+#pragma once
+// Drive letters over the system's file system, and the translation of the forms' Windows-style paths.
+// On Windows the drives are the real ones. Elsewhere "C:" is the user's home folder, "Z:" the root of
+// the file system, and volumes mounted under /media, /run/media and /mnt take D:, E:, ... in the order
+// of their mount points.
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace platform {
+
+struct DriveInfo {
+    QChar letter;  // upper case, 'A' to 'Z'
+    QString root;  // the system's path of the drive's root folder
+    QString label; // shown in brackets after the letter in a drive list; may be empty
+};
+
+// The drive table, in letter order.
+QList<DriveInfo> drives();
+// Replaces the drive table (tests: a temporary folder as "C:", a missing folder to provoke error 68).
+void setDriveTable(const QList<DriveInfo>& table);
+// Goes back to the system's own drives.
+void resetDriveTable();
+std::optional<DriveInfo> driveOf(QChar letter);
+// True when the drive is in the table and its root folder can be listed.
+bool driveAvailable(QChar letter);
+
+// "C:\Pictures\2024" -> "<home>/Pictures/2024". Letters are case-insensitive; doubled backslashes
+// (as "C:\\a.jpg", which joining a root folder and a name gives) name the same file. A path whose drive
+// is not in the table, or not available, raises error 68; a text that is not a drive path raises 76.
+QString toSystemPath(const QString& windowsPath);
+// The Windows-style path of a system path, on the drive whose root is its longest prefix; an empty
+// string when no drive holds it. A drive's root ends in a backslash ("C:\"), no other folder does.
+QString toWindowsPath(const QString& systemPath);
+
+} // namespace platform

@@ -1,0 +1,107 @@
+#pragma once
+// A window of the form runtime: outer and inner sizes in twips, a menu bar above the inner area, the
+// load, resize and unload events, modal and modeless showing, and the unload that discards it.
+
+#include <QMargins>
+#include <QSize>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+class QMenuBar;
+
+namespace platform {
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    // `name` is the window's design name; `clientWidth` and `clientHeight` its inner size in twips.
+    Form(const QString& name, float clientWidth, float clientHeight);
+    ~Form() override;
+
+    QString Caption() const;
+    void setCaption(const QString& caption);
+
+    // Outer place and size, the window manager's frame included.
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void setLeft(float twips);
+    void setTop(float twips);
+    // Setting the outer width or height raises the resize event at once, nested, when the inner size
+    // changes; the run that set it then continues with the new size.
+    void setWidth(float twips);
+    void setHeight(float twips);
+    void Move(float left, float top);
+
+    // The inner area below the menu bar.
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+
+    // 0 normal, 1 minimised, 2 maximised.
+    int WindowState() const;
+    void setWindowState(int state);
+
+    // Shows the window, loading it first (load event, then the first resize event) when it is not
+    // loaded. Mode 1 shows it modally with no owner and returns when it has been unloaded.
+    void Show(int mode = 0);
+    // Raises the unload event and, unless it cancels, hides the window and discards it as soon as
+    // none of its handlers is running.
+    void Unload();
+    // True from the load until the unload.
+    bool Loaded() const { return m_loaded; }
+
+    // The inner area, parent of the window's controls.
+    QWidget* client() const { return m_client; }
+    QMenuBar* menuBar();
+    void Refresh();
+
+    // Runs one of this window's event handlers; the window is not discarded while any runs.
+    void run(const std::function<void()>& handler);
+
+    // Frame widths around the inner area as the window system has them (or will have them).
+    QMargins frameMargins() const;
+
+signals:
+    void unloaded();
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Resize() {}
+    virtual void Form_Unload(std::int16_t& Cancel) { (void)Cancel; }
+
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct ResizeState {
+        QSize client;
+        int state = -1;
+        bool operator==(const ResizeState&) const = default;
+    };
+    ResizeState currentResizeState() const;
+    void raiseResize();
+    void scheduleResize();
+    void layoutClient();
+    int menuBarHeight() const;
+    void setOuterSize(int widthPx, int heightPx);
+
+    QWidget* m_client = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    bool m_loaded = false;
+    bool m_everLoaded = false;
+    bool m_shown = false;
+    bool m_resizePending = false;
+    QSize m_designClient;
+    bool m_hasPendingPos = false;
+    QPoint m_pendingPos; // outer top-left asked for before the window was first shown
+    ResizeState m_lastRaised;
+    int m_running = 0;
+};
+
+// Every loaded window, in the order they were loaded.
+QList<Form*> loadedForms();
+
+} // namespace platform

@@ -1,0 +1,133 @@
+#include "platform/framemetrics.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+#include <cstring>
+
+#if defined(TARNAVEL_HAVE_XCB) && QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#define TARNAVEL_USE_XCB 1
+#endif
+
+namespace platform {
+
+namespace {
+QMargins g_lastFrame;
+bool g_haveFrame = false;
+
+void remember(const QMargins& m)
+{
+    g_lastFrame = m;
+    g_haveFrame = true;
+}
+
+#ifdef TARNAVEL_USE_XCB
+xcb_connection_t* x11Connection()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = reply ? reply->atom : XCB_ATOM_NONE;
+    std::free(reply);
+    return a;
+}
+
+// _NET_FRAME_EXTENTS of a window: left, right, top, bottom. False when the property is not set.
+bool readExtents(xcb_connection_t* c, xcb_window_t window, QMargins* out)
+{
+    static const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
+    if (extents == XCB_ATOM_NONE)
+        return false;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    bool ok = false;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 16) {
+        const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        *out = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+        ok = true;
+    }
+    std::free(reply);
+    return ok;
+}
+
+// Asks the window manager to announce the frame of a window that is not mapped yet, and waits for the
+// answer a short, bounded time. Window managers without the request never answer: asked only once.
+bool requestExtents(xcb_connection_t* c, xcb_window_t window, QMargins* out)
+{
+    static bool unanswered = false;
+    if (unanswered)
+        return false;
+    const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (request == XCB_ATOM_NONE || !screen)
+        return false;
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = request;
+    xcb_send_event(c, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 250) {
+        if (readExtents(c, window, out))
+            return true;
+        QThread::msleep(5);
+    }
+    unanswered = true;
+    return false;
+}
+#endif
+} // namespace
+
+QMargins windowFrame(QWidget* window)
+{
+    QWindow* handle = window->windowHandle();
+#ifdef TARNAVEL_USE_XCB
+    if (xcb_connection_t* c = x11Connection()) {
+        window->winId(); // the window needs its X11 id to be asked about
+        handle = window->windowHandle();
+        QMargins m;
+        if (handle && readExtents(c, xcb_window_t(window->winId()), &m)) {
+            remember(m);
+            return m;
+        }
+        if (window->isVisible() && handle && !handle->frameMargins().isNull()) {
+            remember(handle->frameMargins());
+            return g_lastFrame;
+        }
+        if (g_haveFrame)
+            return g_lastFrame;
+        if (requestExtents(c, xcb_window_t(window->winId()), &m)) {
+            remember(m);
+            return m;
+        }
+        return {};
+    }
+#endif
+    if (!handle) {
+        window->winId();
+        handle = window->windowHandle();
+    }
+    if (handle && !handle->frameMargins().isNull()) {
+        remember(handle->frameMargins());
+        return g_lastFrame;
+    }
+    return g_haveFrame ? g_lastFrame : QMargins();
+}
+
+} // namespace platform

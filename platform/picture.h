@@ -1,0 +1,51 @@
+#pragma once
+// Pictures as the forms load them: a bitmap, JPEG or GIF file read whole into memory, checked, and
+// decoded on demand at the size a control asks for, upright as its EXIF orientation says.
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace platform {
+
+class Picture {
+public:
+    // The empty picture.
+    Picture() = default;
+
+    bool isEmpty() const { return m_data.isEmpty(); }
+    // Size in pixels, upright (a picture turned by its EXIF orientation reports the turned size).
+    QSize size() const { return m_size; }
+    // "bmp", "jpeg" or "gif", from the file's content (not its name).
+    QByteArray format() const { return m_format; }
+
+    // The picture stretched to `target` pixels, aspect ratio ignored, upright. JPEG is decoded at a
+    // reduced scale inside the decoder where that suffices. Raises error 481 when it cannot be decoded.
+    QImage scaled(QSize target) const;
+    // The picture at its own size, upright. Raises error 481 when it cannot be decoded, 7 when memory
+    // for it cannot be had.
+    QImage full() const;
+
+private:
+    friend Picture LoadPictureFile(const QString& systemPath);
+    QByteArray m_data;
+    QByteArray m_format;
+    QSize m_size;
+    bool m_turned = false; // the EXIF orientation turns the stored picture by 90 or 270 degrees
+};
+
+// The empty picture.
+Picture LoadPicture();
+// Loads a picture from a Windows-style path (see drives.h). Raises 53 for a missing file, 76 for a
+// missing folder, 75 for a file that cannot be read, 68 for an unavailable drive, and 481 for a file
+// that is not a whole bitmap, JPEG or GIF picture (empty, garbage, cut short, another format, or a
+// header that claims an absurd size).
+Picture LoadPicture(const QString& windowsPath);
+// The same from a path of the system.
+Picture LoadPictureFile(const QString& systemPath);
+
+// The largest picture, in pixels, that is loaded: 256 Mi pixels (1 GiB at 4 bytes a pixel).
+constexpr qint64 MaxPicturePixels = qint64(1) << 28;
+
+} // namespace platform

@@ -1,0 +1,88 @@
+#include "platform/scrollbar.h"
+
+#include "platform/errors.h"
+#include "platform/runtime.h"
+
+#include <QScrollBar>
+
+namespace platform {
+
+ScrollBar::ScrollBar(QWidget* parent, const QString& name) : Control(new QScrollBar(Qt::Vertical, parent), name)
+{
+    QScrollBar* b = bar();
+    b->setRange(0, 0);
+    b->setSingleStep(1);
+    b->setPageStep(1);
+    b->setTracking(false); // a drag reports its change when it ends
+    QObject::connect(b, &QScrollBar::valueChanged, b, [this](int) { changed(); });
+}
+
+QScrollBar* ScrollBar::bar() const { return static_cast<QScrollBar*>(widget()); }
+
+std::int16_t ScrollBar::Min() const { return widget() ? std::int16_t(bar()->minimum()) : 0; }
+std::int16_t ScrollBar::Max() const { return widget() ? std::int16_t(bar()->maximum()) : 0; }
+std::int16_t ScrollBar::Value() const { return widget() ? std::int16_t(bar()->value()) : 0; }
+
+void ScrollBar::setMin(std::int16_t min)
+{
+    if (!widget())
+        return;
+    ++m_assigning;
+    bar()->setMinimum(min);
+    --m_assigning;
+}
+
+void ScrollBar::setMax(std::int16_t max)
+{
+    if (!widget())
+        return;
+    ++m_assigning;
+    bar()->setMaximum(max);
+    --m_assigning;
+}
+
+void ScrollBar::setValue(std::int16_t value)
+{
+    if (!widget())
+        return;
+    if (value < bar()->minimum() || value > bar()->maximum())
+        raise(ErrInvalidPropertyValue);
+    ++m_assigning;
+    bar()->setValue(value);
+    --m_assigning;
+}
+
+std::int16_t ScrollBar::SmallChange() const { return widget() ? std::int16_t(bar()->singleStep()) : 1; }
+std::int16_t ScrollBar::LargeChange() const { return widget() ? std::int16_t(bar()->pageStep()) : 1; }
+
+void ScrollBar::setSmallChange(std::int16_t step)
+{
+    if (widget())
+        bar()->setSingleStep(step);
+}
+
+void ScrollBar::setLargeChange(std::int16_t step)
+{
+    if (widget())
+        bar()->setPageStep(step);
+}
+
+void ScrollBar::setTabStop(bool tabStop)
+{
+    if (widget())
+        bar()->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void ScrollBar::setChangeHandler(std::function<void()> handler) { m_change = std::move(handler); }
+
+void ScrollBar::changed()
+{
+    if (!m_change)
+        return;
+    if (m_assigning > 0)
+        m_change(); // nested in the program's own assignment
+    else
+        postHandler(widget(), m_change);
+}
+
+} // namespace platform

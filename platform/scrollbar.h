@@ -1,0 +1,43 @@
+#pragma once
+// The vertical scroll bar: 16-bit Min, Max and Value, and a change event for every change of Value,
+// whether the user or the program made it.
+
+#include "platform/control.h"
+
+class QScrollBar;
+
+namespace platform {
+
+class ScrollBar : public Control {
+public:
+    ScrollBar(QWidget* parent, const QString& name);
+
+    std::int16_t Min() const;
+    std::int16_t Max() const;
+    std::int16_t Value() const;
+    void setMin(std::int16_t min);
+    // Lowering Max below Value moves Value to Max, with its change event.
+    void setMax(std::int16_t max);
+    // Raises the change event at once when Value changes; a value outside Min..Max raises error 380.
+    void setValue(std::int16_t value);
+    std::int16_t SmallChange() const;
+    std::int16_t LargeChange() const;
+    void setSmallChange(std::int16_t step);
+    void setLargeChange(std::int16_t step);
+    // Whether the bar takes part in the tab order.
+    void setTabStop(bool tabStop);
+
+    // The change event. Changes made by the program run it at once, nested in the assignment; the
+    // user's (arrows, track, wheel, keys, the end of a drag) run it after the scroll bar's own event
+    // handling has returned.
+    void setChangeHandler(std::function<void()> handler);
+
+private:
+    QScrollBar* bar() const;
+    void changed();
+
+    std::function<void()> m_change;
+    int m_assigning = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,5 @@
+# The Debian packages Tarnavel needs, sourced by run.sh and test.sh.
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev)
+FONT_PACKAGES=(fonts-ipafont-gothic)
+# The tests that run the program under a real window manager.
+DESKTOP_TEST_PACKAGES=(xvfb openbox x11-utils xdotool)
