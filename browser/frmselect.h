@@ -55,5 +55,10 @@ protected:
     void Form_Unload(std::int16_t& Cancel) override;
 
 private:
+    // Sets the page scroll bar's Max for the list; a list too long for it is clipped, and the user is
+    // told which photos have no page (always when `tellUnreachable`, else when that changes).
+    void fitScrollRange(bool tellUnreachable);
+
     static QPointer<FrmSelect> s_instance;
+    std::int64_t m_toldUnreachable = 0;
 };
