@@ -94,40 +94,52 @@ bool requestExtents(xcb_connection_t* c, xcb_window_t window, QMargins* out)
 #endif
 } // namespace
 
+namespace {
+// The frame of a window that was never shown, asked of a helper window once: creating the form's own
+// native window before it is shown would make the window system place its inner area, not its frame.
+QMargins probeFrame()
+{
+    static bool asked = false;
+    static QMargins frame;
+    if (asked)
+        return frame;
+    asked = true;
+    QWindow probe;
+    probe.setFlags(Qt::Window);
+    probe.create();
+#ifdef TARNAVEL_USE_XCB
+    if (xcb_connection_t* c = x11Connection()) {
+        if (requestExtents(c, xcb_window_t(probe.winId()), &frame))
+            remember(frame);
+        return frame;
+    }
+#endif
+    frame = probe.frameMargins();
+    if (!frame.isNull())
+        remember(frame);
+    return frame;
+}
+} // namespace
+
 QMargins windowFrame(QWidget* window)
 {
     QWindow* handle = window->windowHandle();
+    if (window->isVisible() && handle && handle->handle()) {
 #ifdef TARNAVEL_USE_XCB
-    if (xcb_connection_t* c = x11Connection()) {
-        window->winId(); // the window needs its X11 id to be asked about
-        handle = window->windowHandle();
-        QMargins m;
-        if (handle && readExtents(c, xcb_window_t(window->winId()), &m)) {
-            remember(m);
-            return m;
+        if (xcb_connection_t* c = x11Connection()) {
+            QMargins m;
+            if (readExtents(c, xcb_window_t(window->winId()), &m)) {
+                remember(m);
+                return m;
+            }
         }
-        if (window->isVisible() && handle && !handle->frameMargins().isNull()) {
+#endif
+        if (!handle->frameMargins().isNull()) {
             remember(handle->frameMargins());
             return g_lastFrame;
         }
-        if (g_haveFrame)
-            return g_lastFrame;
-        if (requestExtents(c, xcb_window_t(window->winId()), &m)) {
-            remember(m);
-            return m;
-        }
-        return {};
     }
-#endif
-    if (!handle) {
-        window->winId();
-        handle = window->windowHandle();
-    }
-    if (handle && !handle->frameMargins().isNull()) {
-        remember(handle->frameMargins());
-        return g_lastFrame;
-    }
-    return g_haveFrame ? g_lastFrame : QMargins();
+    return g_haveFrame ? g_lastFrame : probeFrame();
 }
 
 } // namespace platform

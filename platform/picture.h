@@ -21,10 +21,12 @@ public:
     QByteArray format() const { return m_format; }
 
     // The picture stretched to `target` pixels, aspect ratio ignored, upright. JPEG is decoded at a
-    // reduced scale inside the decoder where that suffices. Raises error 481 when it cannot be decoded.
+    // reduced scale inside the decoder where that suffices. Raises error 481 when it cannot be decoded,
+    // 7 when the target is above MaxPicturePixels or memory cannot be had. The empty picture or an
+    // empty target gives a null image. Images come as Format_RGB32, or ARGB32_Premultiplied with alpha.
     QImage scaled(QSize target) const;
-    // The picture at its own size, upright. Raises error 481 when it cannot be decoded, 7 when memory
-    // for it cannot be had.
+    // The picture at its own size, upright, in the same formats. Raises error 481 when it cannot be
+    // decoded, 7 when memory for it cannot be had. The empty picture gives a null image.
     QImage full() const;
 
 private:

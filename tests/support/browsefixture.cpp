@@ -6,6 +6,7 @@
 #include "support/picturefiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 namespace testsupport {
@@ -39,6 +40,12 @@ QString BrowseFixture::makeBmpFolder(const QString& name, int count)
 void BrowseFixture::writeBytes(const QString& folder, const QString& file, const QByteArray& bytes)
 {
     writeFile(platform::toSystemPath(folder) + '/' + file, bytes);
+}
+
+QString fastTempBase()
+{
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    return shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
 }
 
 FrmSelect* startMainWindow()

@@ -28,6 +28,9 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A folder for large temporary fixtures: the memory file system where there is one.
+QString fastTempBase();
+
 // Runs the program's start-up and returns the shown main window.
 FrmSelect* startMainWindow();
 // Unloads the main window and waits until it is gone.

@@ -1,0 +1,208 @@
+#include "platform/drives.h"
+
+#include "platform/errors.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <QStringList>
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+std::optional<QList<DriveInfo>>& overrideTable()
+{
+    static std::optional<QList<DriveInfo>> table;
+    return table;
+}
+
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
+#endif
+
+#ifdef Q_OS_WIN
+QList<DriveInfo> systemDrives()
+{
+    QList<DriveInfo> table;
+    const QFileInfoList roots = QDir::drives();
+    for (const QFileInfo& root : roots) {
+        const QString path = root.absoluteFilePath(); // "C:/"
+        if (path.size() < 2 || path.at(1) != QLatin1Char(':'))
+            continue;
+        const QChar letter = path.at(0).toUpper();
+        table.append({letter, path, QStorageInfo(path).name()});
+    }
+    std::sort(table.begin(), table.end(),
+              [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+    return table;
+}
+#else
+// True for a mount point at or below one of the folders where removable and extra volumes appear.
+bool isVolumeMountPoint(const QString& mountPoint)
+{
+    static const QStringList bases = {QStringLiteral("/media"), QStringLiteral("/run/media"),
+                                      QStringLiteral("/mnt")};
+    for (const QString& base : bases) {
+        if (mountPoint == base || mountPoint.startsWith(base + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+QList<DriveInfo> systemDrives()
+{
+    QList<DriveInfo> table;
+    table.append({QLatin1Char('C'), QDir::homePath(), QStringLiteral("ホーム")});
+
+    QList<QStorageInfo> volumes;
+    const QList<QStorageInfo> mounted = QStorageInfo::mountedVolumes();
+    for (const QStorageInfo& v : mounted) {
+        if (v.isValid() && v.isReady() && isVolumeMountPoint(v.rootPath()))
+            volumes.append(v);
+    }
+    std::sort(volumes.begin(), volumes.end(),
+              [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
+
+    char16_t letter = u'D';
+    for (const QStorageInfo& v : volumes) {
+        if (letter == u'Z')
+            break;
+        QString label = v.name();
+        if (label.isEmpty())
+            label = QFileInfo(v.rootPath()).fileName();
+        table.append({QChar(letter), v.rootPath(), label});
+        ++letter;
+    }
+    table.append({QLatin1Char('Z'), QStringLiteral("/"), QStringLiteral("ルート")});
+    return table;
+}
+#endif
+
+// The system path of a root folder, without a trailing separator unless it is the file system's root.
+QString cleanRoot(const QString& root)
+{
+    return QDir::cleanPath(QDir::fromNativeSeparators(root));
+}
+
+bool isDriveText(const QString& text)
+{
+    return text.size() >= 2 && text.at(1) == QLatin1Char(':') && text.at(0).unicode() < 128
+           && text.at(0).isLetter();
+}
+
+} // namespace
+
+QList<DriveInfo> drives()
+{
+    if (overrideTable())
+        return *overrideTable();
+    return systemDrives();
+}
+
+void setDriveTable(const QList<DriveInfo>& table)
+{
+    QList<DriveInfo> sorted = table;
+    for (DriveInfo& d : sorted)
+        d.letter = d.letter.toUpper();
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+    overrideTable() = sorted;
+}
+
+void resetDriveTable()
+{
+    overrideTable().reset();
+}
+
+std::optional<DriveInfo> driveOf(QChar letter)
+{
+    const QChar wanted = letter.toUpper();
+    const QList<DriveInfo> table = drives();
+    for (const DriveInfo& d : table) {
+        if (d.letter == wanted)
+            return d;
+    }
+    return std::nullopt;
+}
+
+bool driveAvailable(QChar letter)
+{
+    const std::optional<DriveInfo> d = driveOf(letter);
+    if (!d || d->root.isEmpty())
+        return false;
+    const QFileInfo root(d->root);
+#ifdef Q_OS_WIN
+    return root.isDir() && root.isReadable();
+#else
+    return root.isDir() && root.isReadable() && root.isExecutable();
+#endif
+}
+
+QString toSystemPath(const QString& windowsPath)
+{
+    if (!isDriveText(windowsPath))
+        raise(ErrPathNotFound, windowsPath);
+    const QChar letter = windowsPath.at(0).toUpper();
+    const std::optional<DriveInfo> drive = driveOf(letter);
+    if (!drive || !driveAvailable(letter))
+        raise(ErrDeviceUnavailable, windowsPath);
+
+    // Parts between separators; empty ones (doubled separators) and "." name nothing, ".." goes up
+    // but never above the drive's root.
+    QStringList parts;
+    QString rest = windowsPath.mid(2);
+    rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const QStringList raw = rest.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    for (const QString& part : raw) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+
+    const QString root = cleanRoot(drive->root);
+    if (parts.isEmpty())
+        return root;
+    const QString joined = parts.join(QLatin1Char('/'));
+    return root.endsWith(QLatin1Char('/')) ? root + joined : root + QLatin1Char('/') + joined;
+}
+
+QString toWindowsPath(const QString& systemPath)
+{
+    const QString path = QDir::cleanPath(QDir::fromNativeSeparators(systemPath));
+    const QList<DriveInfo> table = drives();
+    const DriveInfo* best = nullptr;
+    qsizetype bestLength = -1;
+    QString bestRoot;
+    for (const DriveInfo& d : table) {
+        if (d.root.isEmpty())
+            continue;
+        const QString root = cleanRoot(d.root);
+        const bool holds = path.compare(root, kPathCase) == 0
+                           || (root.endsWith(QLatin1Char('/')) ? path.startsWith(root, kPathCase)
+                                                               : path.startsWith(root + QLatin1Char('/'), kPathCase));
+        if (holds && root.size() > bestLength) {
+            best = &d;
+            bestLength = root.size();
+            bestRoot = root;
+        }
+    }
+    if (!best)
+        return {};
+    QString rest = path.mid(bestRoot.size());
+    while (rest.startsWith(QLatin1Char('/')))
+        rest.remove(0, 1);
+    QString result = QString(best->letter) + QStringLiteral(":\\");
+    result += rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return result;
+}
+
+} // namespace platform

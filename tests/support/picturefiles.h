@@ -1,0 +1,65 @@
+#pragma once
+// Picture files made at run time for the tests: bitmaps and JPEGs through Qt's writers, GIFs through
+// an own encoder (Qt writes no GIF), and damaged or hostile variants of them.
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QString>
+
+namespace testsupport {
+
+// Writes `bytes` to `path` (replacing it); false when the file cannot be written.
+bool writeFile(const QString& path, const QByteArray& bytes);
+
+// A w x h picture in four quarters: top-left red, top-right green, bottom-left blue, bottom-right
+// yellow. Which corner holds which colour tells any turn or mirror apart.
+QImage quarteredImage(int w, int h);
+// Colours of quarteredImage's quarters, in the order above.
+extern const QColor QuarterColours[4];
+// A busy w x h picture (gradients and stripes) whose compressed data is most of its file.
+QImage busyImage(int w, int h);
+
+// A GIF89a of solid colour `c` with a global palette. With several frames (an animation that loops)
+// the first frame is `c` and the others are other colours.
+QByteArray gifBytes(int w, int h, QColor c, int frames = 1);
+// A GIF of the pictures as frames (all of one size), each reduced to 256 colours at most; the first
+// frame's palette is global, the others carry their own. `delayCs` is the delay of each frame in
+// hundredths of a second.
+QByteArray gifBytes(const QList<QImage>& frames, int delayCs = 20);
+
+// A JPEG of solid colour `c`, or of `picture`, through Qt's writer.
+QByteArray jpegBytes(int w, int h, QColor c, int quality = 85, bool progressive = false);
+QByteArray jpegBytes(const QImage& picture, int quality = 85, bool progressive = false);
+
+// A 24-bit bitmap of solid colour `c`, or of `picture`, through Qt's writer.
+QByteArray bmpBytes(int w, int h, QColor c);
+QByteArray bmpBytes(const QImage& picture);
+
+// `jpeg` with an APP1 EXIF segment right after its start marker whose only tag is the orientation
+// (1-8). A viewer shows the stored picture turned: 3 by 180 degrees, 6 by 90 clockwise, 8 by 90
+// counter-clockwise.
+QByteArray withExifOrientation(const QByteArray& jpeg, int orientation);
+// The stored picture that, shown with `orientation` (1, 3, 6 or 8), looks like `upright`.
+QImage storedForOrientation(const QImage& upright, int orientation);
+// `jpeg` with an APP1 EXIF segment that carries `thumbnail` (a whole JPEG) as its thumbnail.
+QByteArray withExifThumbnail(const QByteArray& jpeg, const QByteArray& thumbnail);
+
+// Headers that claim a w x h picture while the file holds almost nothing of it. The GIF and JPEG are
+// otherwise whole (the GIF's one image is 1 x 1 inside a w x h screen; the JPEG is an 8 x 8 picture
+// whose frame header was rewritten); GIF and JPEG sizes stop at 65535.
+QByteArray absurdBmpHeader(int w, int h);
+QByteArray absurdGifHeader(int w, int h);
+QByteArray absurdJpegHeader(int w, int h);
+
+// The first `fraction` (0-1) of `bytes`.
+QByteArray truncated(const QByteArray& bytes, double fraction);
+// A bitmap, GIF or JPEG cut right where its pixel data would begin.
+QByteArray headerOnly(const QByteArray& bytes);
+
+// Writes a few small pictures of each kind (bitmap, JPEG with and without EXIF orientation, still
+// and animated GIF) into `folder`, creating it. False when any cannot be written.
+bool writeSamples(const QString& folder);
+
+} // namespace testsupport
