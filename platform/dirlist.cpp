@@ -81,19 +81,7 @@ QString DirListBox::canonicalPath(const QString& path)
     if (isDriveOnly(path))
         return drive + QLatin1Char('\\');
 
-    QString rest = path.mid(2);
-    rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    QStringList parts;
-    for (const QString& part : rest.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
-        if (part == QLatin1String("."))
-            continue;
-        if (part == QLatin1String("..")) {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts.append(part);
-    }
+    const QStringList parts = pathParts(path);
     return drive + QLatin1Char('\\') + parts.join(QLatin1Char('\\'));
 }
 

@@ -142,22 +142,12 @@ bool driveAvailable(QChar letter)
 #endif
 }
 
-QString toSystemPath(const QString& windowsPath)
+QStringList pathParts(const QString& windowsPath)
 {
-    if (!isDriveText(windowsPath))
-        raise(ErrPathNotFound, windowsPath);
-    const QChar letter = windowsPath.at(0).toUpper();
-    const std::optional<DriveInfo> drive = driveOf(letter);
-    if (!drive || !driveAvailable(letter))
-        raise(ErrDeviceUnavailable, windowsPath);
-
-    // Parts between separators; empty ones (doubled separators) and "." name nothing, ".." goes up
-    // but never above the drive's root.
-    QStringList parts;
     QString rest = windowsPath.mid(2);
     rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    const QStringList raw = rest.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-    for (const QString& part : raw) {
+    QStringList parts;
+    for (const QString& part : rest.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
         if (part == QLatin1String("."))
             continue;
         if (part == QLatin1String("..")) {
@@ -167,6 +157,19 @@ QString toSystemPath(const QString& windowsPath)
         }
         parts.append(part);
     }
+    return parts;
+}
+
+QString toSystemPath(const QString& windowsPath)
+{
+    if (!isDriveText(windowsPath))
+        raise(ErrPathNotFound, windowsPath);
+    const QChar letter = windowsPath.at(0).toUpper();
+    const std::optional<DriveInfo> drive = driveOf(letter);
+    if (!drive || !driveAvailable(letter))
+        raise(ErrDeviceUnavailable, windowsPath);
+
+    const QStringList parts = pathParts(windowsPath);
 
     const QString root = cleanRoot(drive->root);
     if (parts.isEmpty())

@@ -5,6 +5,7 @@
 // of their mount points.
 
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <optional>
 
@@ -30,6 +31,9 @@ bool driveAvailable(QChar letter);
 // (as "C:\\a.jpg", which joining a root folder and a name gives) name the same file. A path whose drive
 // is not in the table, or not available, raises error 68; a text that is not a drive path raises 76.
 QString toSystemPath(const QString& windowsPath);
+// The folder names of a Windows-style path after its "X:": empty parts (doubled separators) and "."
+// name nothing, ".." goes up but never above the drive's root; '/' separates as '\\' does.
+QStringList pathParts(const QString& windowsPath);
 // The Windows-style path of a system path, on the drive whose root is its longest prefix; an empty
 // string when no drive holds it. A drive's root ends in a backslash ("C:\"), no other folder does.
 QString toWindowsPath(const QString& systemPath);
