@@ -53,7 +53,7 @@ FrmSelect* startMainWindow()
     MdlSelect::Main();
     FrmSelect* window = FrmSelect::Existing();
     if (window)
-        QTest::qWaitForWindowExposed(window);
+        (void)QTest::qWaitForWindowExposed(window);
     return window;
 }
 

@@ -1,0 +1,43 @@
+#pragma once
+// The folder window: a drive list and a folder list to choose the folder to browse, and the file types.
+
+#include "platform/controls.h"
+#include "platform/dirlist.h"
+#include "platform/drivelist.h"
+#include "platform/form.h"
+
+#include <QPointer>
+#include <array>
+#include <cstdint>
+
+class FrmFolder : public platform::Form {
+    Q_OBJECT
+public:
+    FrmFolder();
+    ~FrmFolder() override;
+
+    // The shared reference: the folder window, created on first use; null once it has been unloaded.
+    static FrmFolder* Instance();
+    static FrmFolder* Existing();
+
+    // Controls, by their design names.
+    platform::DirListBox Dir1;
+    platform::DriveListBox Drive1;
+    platform::Label lbl_path;
+    platform::CommandButton Com_Cancel;
+    platform::CommandButton Com_Ok;
+    std::array<platform::CheckBox, 3> ChkPhoto; // 0 bitmap, 1 JPEG, 2 GIF
+
+    // Event handlers.
+    void Drive1_Change();
+    void Dir1_Change();
+    void Com_Ok_Click();
+    void Com_Cancel_Click();
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(std::int16_t& Cancel) override;
+
+private:
+    static QPointer<FrmFolder> s_instance;
+};
