@@ -2,4 +2,4 @@
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev)
 FONT_PACKAGES=(fonts-ipafont-gothic)
 # The tests that run the program under a real window manager.
-DESKTOP_TEST_PACKAGES=(xvfb openbox x11-utils xdotool)
+DESKTOP_TEST_PACKAGES=(xvfb openbox x11-utils xdotool desktop-file-utils)
