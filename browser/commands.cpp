@@ -25,14 +25,14 @@ void FrmSelect::MnuFolder_Click()
     PageReady = 0;
     Screen::setMousePointer(vbHourglass);
     FraPhoto.setVisible(false);
-    MnuFolder.setEnabled(false); // no second folder command while this one builds its page
+    const BuildScope building(*this);
+    ++m_rebuilds;
 
     const auto finish = [this] {
         FraPhoto.setVisible(true);
         FraPhoto.Refresh();
         Screen::setMousePointer(vbDefault);
         PageReady = -1;
-        MnuFolder.setEnabled(true);
     };
 
     try {
@@ -59,6 +59,7 @@ void FrmSelect::MnuFolder_Click()
     if (!self || !Loaded())
         return;
     finish();
+    catchUpPage(0);
 }
 
 void FrmSelect::Img_Photo_Click(std::int16_t Index)

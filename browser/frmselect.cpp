@@ -80,3 +80,21 @@ void FrmSelect::Form_Unload(std::int16_t& /*Cancel*/)
 {
     s_instance = nullptr;
 }
+
+BuildScope::BuildScope(FrmSelect& window) : m_window(window)
+{
+    if (m_window.m_building++ == 0)
+        m_window.MnuFolder.setEnabled(false);
+}
+
+BuildScope::~BuildScope()
+{
+    if (--m_window.m_building == 0)
+        m_window.MnuFolder.setEnabled(true);
+}
+
+void FrmSelect::catchUpPage(std::int16_t built)
+{
+    if (Loaded() && PageReady != 0 && VScroll.Value() != built)
+        ShowPage(VScroll.Value());
+}

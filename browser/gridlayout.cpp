@@ -72,6 +72,8 @@ void FrmSelect::Form_Resize()
         return;
 
     // The page size changed: rebuild from the first page.
+    const BuildScope building(*this);
+    ++m_rebuilds;
     PageReady = 0;
     Screen::setMousePointer(vbHourglass);
     FraPhoto.setVisible(false);
@@ -88,6 +90,7 @@ void FrmSelect::Form_Resize()
     ShownPageSize = PageSize;
     Screen::setMousePointer(vbDefault);
     PageReady = -1;
+    catchUpPage(0);
 }
 
 void FrmSelect::ArrangePhotos()

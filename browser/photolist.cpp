@@ -17,6 +17,7 @@ void FrmSelect::ListPhotos()
     // leaves the list shown before as it was.
     QStringList found;
     std::int32_t count = 0;
+    const FolderSnapshot snapshot; // the three kinds come from one read of the folder
     const auto listPattern = [&](const QString& pattern) {
         QString name = Dir(PhotoFolder + pattern, 0);
         while (!name.isEmpty()) {

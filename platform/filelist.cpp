@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <cstring>
+#include <vector>
 #endif
 
 namespace platform {
@@ -109,19 +110,54 @@ int suffixMatch(const char* name, size_t length, const QByteArray& suffix)
     return equal ? 1 : 0;
 }
 
-bool isOrdinaryFile(DIR* dir, const dirent* entry)
+// A folder's entries that may be ordinary files (no hidden names, no folders or devices), read once:
+// their names back to back, each ended by a 0, and where each starts with its type.
+struct FolderRead {
+    struct Entry {
+        quint32 offset;
+        quint32 length;
+        unsigned char type;
+    };
+    QByteArray folder; // null when the read is not kept
+    QByteArray names;
+    std::vector<Entry> entries;
+};
+
+int g_snapshots = 0;
+
+FolderRead& keptRead()
 {
-    switch (entry->d_type) {
-    case DT_REG:
+    static FolderRead read;
+    return read;
+}
+
+void readFolder(const QByteArray& folder, FolderRead& into)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        raise(ErrPathNotFound, QFile::decodeName(folder));
+    into.folder = folder;
+    into.names.clear();
+    into.entries.clear();
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+            continue;
+        const size_t length = std::strlen(entry->d_name);
+        into.entries.push_back({quint32(into.names.size()), quint32(length), entry->d_type});
+        into.names.append(entry->d_name, qsizetype(length) + 1);
+    }
+    ::closedir(dir);
+}
+
+bool isOrdinaryFile(const FolderRead& read, const FolderRead::Entry& entry)
+{
+    if (entry.type == DT_REG)
         return true;
-    case DT_LNK:
-    case DT_UNKNOWN: {
-        struct stat st;
-        return ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
-    }
-    default:
-        return false;
-    }
+    struct stat st;
+    const QByteArray path = read.folder + '/' + QByteArray(read.names.constData() + entry.offset);
+    return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 #endif
 
@@ -186,32 +222,44 @@ QStringList listFolder(const QString& systemFolder, const QString& wildcard)
             names.append(name);
     }
 #else
-    DIR* dir = ::opendir(QFile::encodeName(systemFolder).constData());
-    if (!dir)
-        raise(ErrPathNotFound, systemFolder);
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* raw = entry->d_name;
-        if (raw[0] == '.')
-            continue;
-        if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-            continue;
+    const QByteArray folder = QFile::encodeName(systemFolder);
+    FolderRead local;
+    FolderRead& read = g_snapshots > 0 ? keptRead() : local;
+    if (read.folder.isNull() || read.folder != folder)
+        readFolder(folder, read);
+    for (const FolderRead::Entry& entry : read.entries) {
+        const char* raw = read.names.constData() + entry.offset;
         int decided = plan.all ? 1 : -1;
         if (decided < 0 && !plan.suffix.isEmpty())
-            decided = suffixMatch(raw, std::strlen(raw), plan.suffix);
+            decided = suffixMatch(raw, entry.length, plan.suffix);
         if (decided == 0)
             continue;
         QString name = QFile::decodeName(raw);
         if (decided < 0 && !matchesWildcard(name, plan.pattern))
             continue;
-        if (!isOrdinaryFile(dir, entry))
+        if (!isOrdinaryFile(read, entry))
             continue;
         names.append(std::move(name));
     }
-    ::closedir(dir);
 #endif
 
     std::sort(names.begin(), names.end(), ntfsLess);
     return names;
+}
+
+FolderSnapshot::FolderSnapshot()
+{
+#ifndef Q_OS_WIN
+    ++g_snapshots;
+#endif
+}
+
+FolderSnapshot::~FolderSnapshot()
+{
+#ifndef Q_OS_WIN
+    if (--g_snapshots == 0)
+        keptRead() = FolderRead();
+#endif
 }
 
 QString Dir(const QString& pattern, int attributes)

@@ -24,6 +24,18 @@ bool ntfsLess(const QString& a, const QString& b);
 // opened.
 QStringList listFolder(const QString& systemFolder, const QString& wildcard);
 
+// While a snapshot lives (snapshots nest), the listings of one folder (listFolder, Dir) read it from
+// the system once and see its names as that first read found them; a listing of another folder reads
+// that one instead. Scans that list the same folder several times in a row (once for each kind of
+// picture) take one snapshot around them. Made and used on one thread.
+class FolderSnapshot {
+public:
+    FolderSnapshot();
+    ~FolderSnapshot();
+    FolderSnapshot(const FolderSnapshot&) = delete;
+    FolderSnapshot& operator=(const FolderSnapshot&) = delete;
+};
+
 // Starts a listing: `pattern` is a Windows-style folder, a backslash and a wildcard name
 // ("C:\Pictures\*.jpg"; "C:\\*.bmp" at a drive's root works too; nothing after the last backslash
 // lists every file). Returns the first matching file's name, or "" when none matches. Raises error 68

@@ -60,16 +60,26 @@ bool readExtents(xcb_connection_t* c, xcb_window_t window, QMargins* out)
     return ok;
 }
 
+// True when a window manager runs on the screen (it names its check window on the root window).
+bool windowManagerRuns(xcb_connection_t* c, xcb_window_t root)
+{
+    const xcb_atom_t check = atom(c, "_NET_SUPPORTING_WM_CHECK");
+    if (check == XCB_ATOM_NONE)
+        return false;
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    const bool runs = reply && xcb_get_property_value_length(reply) >= 4;
+    std::free(reply);
+    return runs;
+}
+
 // Asks the window manager to announce the frame of a window that is not mapped yet, and waits for the
-// answer a short, bounded time. Window managers without the request never answer: asked only once.
+// answer a bounded time (long enough for a loaded machine). Asked only when a window manager runs.
 bool requestExtents(xcb_connection_t* c, xcb_window_t window, QMargins* out)
 {
-    static bool unanswered = false;
-    if (unanswered)
-        return false;
     const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    if (request == XCB_ATOM_NONE || !screen)
+    if (request == XCB_ATOM_NONE || !screen || !windowManagerRuns(c, screen->root))
         return false;
     xcb_client_message_event_t event;
     std::memset(&event, 0, sizeof event);
@@ -83,12 +93,11 @@ bool requestExtents(xcb_connection_t* c, xcb_window_t window, QMargins* out)
     xcb_flush(c);
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < 250) {
+    while (waited.elapsed() < 2000) {
         if (readExtents(c, window, out))
             return true;
         QThread::msleep(5);
     }
-    unanswered = true;
     return false;
 }
 #endif

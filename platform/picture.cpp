@@ -119,7 +119,7 @@ Picture LoadPicture(const QString& windowsPath)
     return LoadPictureFile(toSystemPath(windowsPath));
 }
 
-Picture LoadPictureFile(const QString& systemPath)
+QByteArray ReadPictureFile(const QString& systemPath)
 {
     const QFileInfo info(systemPath);
     if (!info.exists()) {
@@ -134,25 +134,36 @@ Picture LoadPictureFile(const QString& systemPath)
     QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         raise(ErrFileAccess, systemPath);
-    file.close();
+    return data;
+}
 
+Picture LoadPictureFile(const QString& systemPath)
+{
+    return Picture::fromBytes(ReadPictureFile(systemPath), systemPath);
+}
+
+Picture Picture::fromBytes(const QByteArray& data, const QString& name)
+{
     // Every check below runs on the bytes alone, before a decoder allocates anything for them.
     const PictureKind kind = sniffPicture(data);
     if (kind == PictureKind::Unknown)
-        raise(ErrInvalidPicture, systemPath);
+        raise(ErrInvalidPicture, name);
     const ClaimedSize claimed = pictureHeaderSize(data);
     if (!claimed.isValid() || tooLarge(claimed.width, claimed.height) || !pictureIsWhole(data))
-        raise(ErrInvalidPicture, systemPath);
+        raise(ErrInvalidPicture, name);
 
     Picture picture;
     picture.m_format = formatName(kind);
-    QBuffer buffer(&data);
+    QBuffer buffer;
+    buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, picture.m_format);
     reader.setAutoTransform(true);
     QSize size = reader.size();
+    if (kind == PictureKind::Bmp && size.height() < 0)
+        size.setHeight(-size.height()); // Qt gives a bitmap stored top row first a negative height
     if (!size.isValid() || size.isEmpty() || tooLarge(size.width(), size.height()))
-        raise(ErrInvalidPicture, systemPath);
+        raise(ErrInvalidPicture, name);
     picture.m_turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
     picture.m_size = picture.m_turned ? size.transposed() : size;
     buffer.close();

@@ -1,6 +1,8 @@
 #pragma once
 // Pictures as the forms load them: a bitmap, JPEG or GIF file read whole into memory, checked, and
 // decoded on demand at the size a control asks for, upright as its EXIF orientation says.
+// Loading and decoding touch no shared state: any thread may load and decode its own pictures, and
+// a loaded picture may be handed to another thread.
 
 #include <QByteArray>
 #include <QImage>
@@ -29,8 +31,12 @@ public:
     // decoded, 7 when memory for it cannot be had. The empty picture gives a null image.
     QImage full() const;
 
+    // A picture from the whole content of a file, with the checks LoadPictureFile makes on the bytes.
+    // Raises 481 with `name` as its detail for bytes that are not a whole bitmap, JPEG or GIF picture
+    // or whose header claims an absurd size.
+    static Picture fromBytes(const QByteArray& data, const QString& name);
+
 private:
-    friend Picture LoadPictureFile(const QString& systemPath);
     QByteArray m_data;
     QByteArray m_format;
     QSize m_size;
@@ -46,6 +52,9 @@ Picture LoadPicture();
 Picture LoadPicture(const QString& windowsPath);
 // The same from a path of the system.
 Picture LoadPictureFile(const QString& systemPath);
+// The whole content of a file, read at once, with LoadPictureFile's errors (53, 76, 75) for a file that
+// is missing, in a missing folder, a folder, or cannot be read.
+QByteArray ReadPictureFile(const QString& systemPath);
 
 // The largest picture, in pixels, that is loaded: 256 Mi pixels (1 GiB at 4 bytes a pixel).
 constexpr qint64 MaxPicturePixels = qint64(1) << 28;

@@ -20,6 +20,7 @@ namespace {
 std::function<void(int)> g_endHook;
 std::function<void(const QString&, int, const QString&)> g_msgBoxHook;
 std::function<void()> g_noFormsLeftHook;
+std::function<void()> g_yieldHook;
 int g_mousePointer = vbDefault;
 
 QSize screenPixels()
@@ -127,6 +128,16 @@ void setMsgBoxHook(std::function<void(const QString&, int, const QString&)> hook
 
 void setNoFormsLeftHook(std::function<void()> hook) { g_noFormsLeftHook = std::move(hook); }
 
+void setYieldHook(std::function<void()> hook) { g_yieldHook = std::move(hook); }
+
+void runYieldHook()
+{
+    if (g_yieldHook) {
+        const auto hook = g_yieldHook; // the hook may replace itself
+        hook();
+    }
+}
+
 void noFormsLeft()
 {
     if (g_noFormsLeftHook)
@@ -140,6 +151,7 @@ void noFormsLeft()
 namespace Ra_Rav {
 void YieldMessage()
 {
+    platform::runYieldHook();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 } // namespace Ra_Rav

@@ -47,7 +47,10 @@ QString fatalErrorText(int number);
 void setEndHook(std::function<void(int status)> hook);
 void setMsgBoxHook(std::function<void(const QString& text, int style, const QString& title)> hook);
 void setNoFormsLeftHook(std::function<void()> hook);
+// Runs at every YieldMessage, before pending events are let through (tests: events arriving there).
+void setYieldHook(std::function<void()> hook);
 void noFormsLeft();
+void runYieldHook();
 
 } // namespace platform
 

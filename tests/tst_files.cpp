@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <optional>
 
 #include "support/browsefixture.h"
 #include <QTest>
@@ -83,6 +84,39 @@ private slots:
     {
         resetDriveTable();
         m_tmp.reset();
+    }
+
+    void snapshotReadsAFolderOnce_data()
+    {
+        QTest::addColumn<bool>("snapshot");
+        QTest::addColumn<QStringList>("secondListing");
+        QTest::newRow("inside a snapshot: the names as first read") << true << QStringList{"a.jpg", "B.JPG"};
+        QTest::newRow("without one: read afresh") << false << QStringList{"a.jpg", "B.JPG", "c.jpg"};
+    }
+
+    void snapshotReadsAFolderOnce()
+    {
+        QFETCH(bool, snapshot);
+        QFETCH(QStringList, secondListing);
+        for (const char* name : {"a.jpg", "B.JPG", "x.bmp"})
+            QVERIFY(QFile(m_root + "/d/" + name).open(QIODevice::WriteOnly));
+        std::optional<FolderSnapshot> scope;
+        if (snapshot)
+            scope.emplace();
+        QCOMPARE(listFolder(m_root + "/d", "*.bmp"), QStringList{"x.bmp"});
+        QVERIFY(QFile(m_root + "/d/c.jpg").open(QIODevice::WriteOnly));
+        QCOMPARE(listFolder(m_root + "/d", "*.jpg"), secondListing);
+        // Another folder in between is read for itself, and a folder that is gone still raises.
+        QCOMPARE(listFolder(m_root, "*.jpg"), QStringList());
+        QCOMPARE(Dir("C:\\d\\*.jpg"), QStringLiteral("a.jpg"));
+        try {
+            listFolder(m_root + "/gone", "*");
+            QFAIL("no error for a missing folder");
+        } catch (const RuntimeError& e) {
+            QCOMPARE(e.number(), int(ErrPathNotFound));
+        }
+        scope.reset();
+        QCOMPARE(listFolder(m_root + "/d", "*.jpg"), (QStringList{"a.jpg", "B.JPG", "c.jpg"}));
     }
 
 #ifndef Q_OS_WIN

@@ -12,6 +12,7 @@ void whenModal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)
                int timeoutMs)
 {
     auto* timer = new QTimer(qApp);
+    timer->setObjectName(QStringLiteral("whenModal"));
     auto elapsed = std::make_shared<int>(0);
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
@@ -29,6 +30,14 @@ void whenModal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)
         }
     });
     timer->start();
+}
+
+void cancelModalWaits()
+{
+    for (QTimer* timer : qApp->findChildren<QTimer*>(QStringLiteral("whenModal"), Qt::FindDirectChildrenOnly)) {
+        timer->stop();
+        timer->deleteLater();
+    }
 }
 
 void acceptNextMessageBox(MessageBoxSeen* seen, int timeoutMs)

@@ -12,6 +12,9 @@ namespace testsupport {
 void whenModal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> act,
                bool* done = nullptr, int timeoutMs = 5000);
 
+// Stops every poll that has not found its window yet (a test's cleanup: none is left for the next).
+void cancelModalWaits();
+
 // Closes the next message box with OK and records its text and title.
 struct MessageBoxSeen {
     QString text;

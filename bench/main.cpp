@@ -1,0 +1,181 @@
+// The benchmark: makes its own pictures and folders, runs the program's page display, folder scan and
+// viewer on them, and prints each figure beside a limit measured in the same run.
+
+#include "bench/benchfiles.h"
+#include "bench/pagebench.h"
+#include "bench/procstats.h"
+#include "bench/rawcodec.h"
+#include "browser/frmselect.h"
+#include "platform/thumbnailloader.h"
+#include "support/testforms.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+using namespace bench;
+
+namespace {
+
+int g_goals = 0;
+int g_met = 0;
+
+double msOf(const auto& run)
+{
+    QElapsedTimer clock;
+    clock.start();
+    run();
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+void goal(const char* label, const QString& text, bool met)
+{
+    ++g_goals;
+    g_met += met ? 1 : 0;
+    std::printf("%s %s: %s\n", label, qPrintable(text), met ? "met" : "NOT met");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const bool smoke = args.contains(QStringLiteral("--smoke"));
+    const int runs = smoke ? 1 : std::max(5, args.value(args.indexOf(QStringLiteral("--runs")) + 1).toInt());
+    const int threads = platform::ThumbnailLoader::threadCount();
+    testsupport::RuntimeRecorder recorder; // message boxes are recorded, not shown
+
+    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/tarnavel-bench-XXXXXX"));
+    QTemporaryDir fast(fastFolderBase() + QStringLiteral("/tarnavel-bench-scan-XXXXXX"));
+    std::printf("Making pictures in %s%s...\n", qPrintable(work.path()), smoke ? " (smoke: tiny inputs)" : "");
+    std::fflush(stdout);
+    const BenchFiles files(work.path(), fast.path(), smoke);
+    std::printf("page pictures %dx%d (%.1f MB each), %d decoding threads, %d runs\n\n", files.bigSize().width(),
+                files.bigSize().height(), double(files.pageBytes().value(0).size()) / 1e6, threads, runs);
+
+    PageBench bench(work.path(), fast.path());
+    const int cells = bench.pageSize();
+
+    // (a), (b), (d): the page of large JPEGs against libjpeg's own 1/8 decodes of the same bytes.
+    // The first page ever built pays for the memory the decoders keep for the next ones.
+    resetPeak();
+    const qint64 coldBefore = residentKb();
+    bench.open(QStringLiteral("C:\\page"));
+    double peakMb = double(std::max<qint64>(0, peakResidentKb() - coldBefore)) / 1024;
+    double pageMs = 1e18, limitMs = 1e18, oneDecodeMs = 1e18, worstLate = 0;
+    for (int r = 0; r < runs; ++r) {
+        const PageBench::Build build = bench.showPage(r % 2);
+        pageMs = std::min(pageMs, build.ms);
+        worstLate = std::max(worstLate, build.worstLateMs);
+        peakMb = std::max(peakMb, build.peakAddedMb);
+        double sum = 0;
+        for (const QByteArray& bytes : files.pageBytes().mid(0, cells)) {
+            const double one = msOf([&] { rawJpegDecode(bytes, 8); });
+            oneDecodeMs = std::min(oneDecodeMs, one);
+            sum += one;
+        }
+        limitMs = std::min(limitMs, sum / threads);
+    }
+    const double held = double(bench.heldBytes()), cellBytes = double(bench.cellBytes());
+    goal("(a)", QStringLiteral("page of %1 thumbnails of %2 MP JPEGs: %3 ms; limit %4 ms (raw libjpeg 1/8 decodes "
+                               "from memory / %5 threads); ratio %6; goal <= 1.25")
+                    .arg(cells).arg(files.bigMegapixels()).arg(pageMs, 0, 'f', 1).arg(limitMs, 0, 'f', 1)
+                    .arg(threads).arg(pageMs / limitMs, 0, 'f', 2),
+         pageMs / limitMs <= 1.25);
+
+    // Lateness also on a page of the other kinds: progressive and 12 MP JPEGs, bitmaps and GIFs.
+    bench.open(QStringLiteral("C:\\mixed"));
+    double mixedMs = 0, mixedPeakMb = 0;
+    for (int r = 0; r < std::min(runs, 2); ++r) {
+        const PageBench::Build build = bench.showPage(0);
+        mixedMs = build.ms;
+        worstLate = std::max(worstLate, build.worstLateMs);
+        mixedPeakMb = std::max(mixedPeakMb, build.peakAddedMb);
+    }
+    goal("(b)", QStringLiteral("worst lateness of a 5 ms timer while pages build: %1 ms (limit 50 ms; the pages "
+                               "above and one of %2, built in %3 ms with %4 of 8 shown)")
+                    .arg(worstLate, 0, 'f', 1).arg(files.mixedDescription()).arg(mixedMs, 0, 'f', 0)
+                    .arg(bench.shownCount()),
+         worstLate <= 50);
+
+    // (c) the folder scan against one readdir pass with the same matching and order.
+    bench.open(QStringLiteral("D:\\scan"));
+    double scanMs = 1e18, rawMs = 1e18;
+    QStringList raw;
+    for (int r = 0; r < runs; ++r) {
+        scanMs = std::min(scanMs, bench.scanMs());
+        rawMs = std::min(rawMs, msOf([&] { raw = rawScan(files.scanFolder()); }));
+    }
+    goal("(c)", QStringLiteral("scan of %1 files (%2 pictures): %3 ms; limit %4 ms (readdir + suffix match + "
+                               "upper-cased sort); ratio %5; same names: %6; goal <= 1.3")
+                    .arg(files.scanFileCount()).arg(raw.size()).arg(scanMs, 0, 'f', 1).arg(rawMs, 0, 'f', 1)
+                    .arg(scanMs / rawMs, 0, 'f', 2).arg(raw == bench.window()->PhotoNames ? "yes" : "NO"),
+         scanMs / rawMs <= 1.3 && raw == bench.window()->PhotoNames);
+
+    // (d) memory.
+    goal("(d1)", QStringLiteral("a shown page holds %1 KB; limit %2 cells x cell pixels x 4 = %3 KB; ratio %4; goal <= 1.2")
+                     .arg(held / 1024, 0, 'f', 0).arg(cells).arg(cellBytes / 1024, 0, 'f', 0)
+                     .arg(held / cellBytes, 0, 'f', 2),
+         held / cellBytes <= 1.2);
+    goal("(d2)", QStringLiteral("peak memory added while a page of JPEGs builds: %1 MB = %2 MB per decoding thread; "
+                                "goal <= 10 MB per thread (the mixed page: %3 MB, as bitmaps and GIFs decode whole "
+                                "before they are scaled)")
+                     .arg(peakMb, 0, 'f', 1).arg(peakMb / threads, 0, 'f', 1).arg(mixedPeakMb, 0, 'f', 1),
+         peakMb / threads <= 10);
+    bench.open(QStringLiteral("C:\\soak"));
+    bench.changePages(6);
+    const qint64 rssBefore = residentKb();
+    bench.changePages(100);
+    const double grownKb = double(residentKb() - rssBefore);
+    goal("(d3)", QStringLiteral("resident memory after 100 page changes grew by %1 KB; limit one page, %2 KB")
+                     .arg(grownKb, 0, 'f', 0).arg(double(bench.cellBytes()) / 1024, 0, 'f', 0),
+         grownKb <= double(bench.cellBytes()) / 1024);
+
+    // (e) the viewer against libjpeg's full decode of the same bytes.
+    double viewMs = 1e18, fullMs = 1e18;
+    for (int r = 0; r < runs; ++r) {
+        const double ms = bench.openViewer(QStringLiteral("C:\\page"), files.pageNames().value(0));
+        viewMs = std::min(viewMs, ms < 0 ? 1e18 : ms);
+        fullMs = std::min(fullMs, msOf([&] { rawJpegDecode(files.pageBytes().value(0), 1); }));
+    }
+    goal("(e1)", QStringLiteral("viewer opens a %1 MP JPEG in %2 ms; limit %3 ms (raw libjpeg full decode from "
+                                "memory); ratio %4; goal <= 1.3")
+                     .arg(files.bigMegapixels()).arg(viewMs, 0, 'f', 1).arg(fullMs, 0, 'f', 1)
+                     .arg(viewMs / fullMs, 0, 'f', 2),
+         viewMs / fullMs <= 1.3);
+    const double hugeMs = bench.openViewer(QStringLiteral("C:\\huge"), QStringLiteral("huge.jpg"));
+    goal("(e2)", QStringLiteral("viewer opens a %1 MP JPEG: %2").arg(files.hugeMegapixels())
+                     .arg(hugeMs < 0 ? QStringLiteral("failed") : QStringLiteral("yes, in %1 ms").arg(hugeMs, 0, 'f', 0)),
+         hugeMs >= 0);
+
+    // (f) a page change in the middle of a build.
+    bench.open(QStringLiteral("C:\\page"));
+    const platform::ThumbnailLoader::Counts before = platform::ThumbnailLoader::counts();
+    double firstMs = 1e18, worstFirstMs = 0;
+    bool consistent = true;
+    for (int r = 0; r < runs; ++r) {
+        const PageBench::Change change = bench.changeDuringBuild(2);
+        const double ms = change.firstThumbnailMs < 0 ? 1e18 : change.firstThumbnailMs;
+        firstMs = std::min(firstMs, ms);
+        worstFirstMs = std::max(worstFirstMs, ms);
+        consistent = consistent && change.consistent;
+    }
+    const platform::ThumbnailLoader::Counts after = platform::ThumbnailLoader::counts();
+    goal("(f)", QStringLiteral("page change during a build: the new page's first thumbnail after %1 ms (worst %2); "
+                               "limit one decode + 50 = %3 ms; old decodes dropped unstarted %4, discarded after "
+                               "finishing %5 (over %6 runs); slots consistent: %7")
+                    .arg(firstMs, 0, 'f', 1).arg(worstFirstMs, 0, 'f', 1).arg(oneDecodeMs + 50, 0, 'f', 1)
+                    .arg(after.dropped - before.dropped).arg(after.discarded - before.discarded).arg(runs)
+                    .arg(consistent ? "yes" : "NO"),
+         firstMs <= oneDecodeMs + 50 && consistent);
+
+    std::printf("\ngoals met: %d of %d\n", g_met, g_goals);
+    return 0;
+}
