@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# run-fuzzer.sh FUZZER SEEDS WORK [LIBFUZZER OPTIONS...]
+# Copies the committed seeds SEEDS to WORK (emptied first) and runs FUZZER over that copy.
+set -euo pipefail
+if [ $# -lt 3 ]; then
+    echo "usage: run-fuzzer.sh FUZZER SEEDS WORK [OPTIONS...]" >&2
+    exit 2
+fi
+fuzzer=$1 seeds=$2 work=$3
+shift 3
+rm -rf "$work"
+mkdir -p "$work" "$work-crashes"
+cp -r "$seeds"/. "$work"/
+# A failing input is written to WORK-crashes/ so that it can be replayed: FUZZER FILE.
+exec "$fuzzer" -artifact_prefix="$work-crashes/" "$@" "$work"
