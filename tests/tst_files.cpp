@@ -14,25 +14,18 @@
 #include <optional>
 
 #include "support/browsefixture.h"
+#include "support/testforms.h"
+
 #include <QTest>
 #include <algorithm>
 #include <functional>
 #include <memory>
 
 using namespace platform;
+using testsupport::errorOf;
 
 namespace {
 
-// The error number `action` raises, 0 when it raises none.
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 bool makeFile(const QString& path)
 {

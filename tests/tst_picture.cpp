@@ -5,6 +5,7 @@
 #include "platform/picture.h"
 #include "platform/picturecheck.h"
 #include "support/picturefiles.h"
+#include "support/testforms.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -18,16 +19,6 @@ using namespace testsupport;
 
 namespace {
 
-// The error number `action` raises, 0 when it raises none.
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 bool near(QRgb pixel, QColor expected, int tolerance = 24)
 {

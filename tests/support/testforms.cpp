@@ -1,10 +1,21 @@
 #include "support/testforms.h"
 
+#include "platform/errors.h"
 #include "platform/runtime.h"
 
 #include <QMenuBar>
 
 namespace testsupport {
+
+int errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const platform::RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
 
 RuntimeRecorder::RuntimeRecorder()
 {

@@ -10,6 +10,9 @@
 
 namespace testsupport {
 
+// The run-time error number `action` raises, 0 when it raises none.
+int errorOf(const std::function<void()>& action);
+
 // Records the runtime's ends, message boxes and "no window left" instead of acting on them, for the
 // life of the object.
 class RuntimeRecorder {
