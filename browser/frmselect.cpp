@@ -7,17 +7,6 @@
 
 using namespace platform;
 
-QPointer<FrmSelect> FrmSelect::s_instance;
-
-FrmSelect* FrmSelect::Instance()
-{
-    if (!s_instance)
-        s_instance = new FrmSelect;
-    return s_instance;
-}
-
-FrmSelect* FrmSelect::Existing() { return s_instance; }
-
 FrmSelect::FrmSelect()
     : Form(QStringLiteral("FrmSelect"), 3315, 2220),
       VScroll(client(), QStringLiteral("VScroll")),
@@ -78,7 +67,7 @@ void FrmSelect::MnuClose_Click()
 
 void FrmSelect::Form_Unload(std::int16_t& /*Cancel*/)
 {
-    s_instance = nullptr;
+    clearReference();
 }
 
 BuildScope::BuildScope(FrmSelect& window) : m_window(window)

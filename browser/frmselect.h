@@ -4,6 +4,7 @@
 #include "platform/controlarray.h"
 #include "platform/controls.h"
 #include "platform/form.h"
+#include "platform/sharedreference.h"
 #include "platform/image.h"
 #include "platform/scrollbar.h"
 #include "platform/thumbnailloader.h"
@@ -12,15 +13,11 @@
 #include <QStringList>
 #include <cstdint>
 
-class FrmSelect : public platform::Form {
+class FrmSelect : public platform::Form, public platform::SharedReference<FrmSelect> {
     Q_OBJECT
 public:
     FrmSelect();
     ~FrmSelect() override;
-
-    // The shared reference: the main window, created on first use; null once it has been unloaded.
-    static FrmSelect* Instance();
-    static FrmSelect* Existing();
 
     // Controls, by their design names.
     platform::ScrollBar VScroll;
@@ -69,7 +66,6 @@ private:
     // exist and have a photo), superseding what the page display asked for before.
     platform::ThumbnailBatch requestThumbnails(std::int32_t p, std::int32_t from, std::int32_t last);
 
-    static QPointer<FrmSelect> s_instance;
     std::int64_t m_toldUnreachable = 0;
     platform::ThumbnailLoader m_thumbnails;
     int m_building = 0;

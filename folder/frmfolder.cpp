@@ -10,17 +10,6 @@
 using namespace platform;
 using namespace MdlSelect;
 
-QPointer<FrmFolder> FrmFolder::s_instance;
-
-FrmFolder* FrmFolder::Instance()
-{
-    if (!s_instance)
-        s_instance = new FrmFolder;
-    return s_instance;
-}
-
-FrmFolder* FrmFolder::Existing() { return s_instance; }
-
 FrmFolder::FrmFolder()
     : Form(QStringLiteral("FrmFolder"), 5040, 4455),
       Dir1(client(), QStringLiteral("Dir1")),
@@ -104,4 +93,4 @@ void FrmFolder::Com_Ok_Click()
 
 void FrmFolder::Com_Cancel_Click() { Unload(); }
 
-void FrmFolder::Form_Unload(std::int16_t& /*Cancel*/) { s_instance = nullptr; }
+void FrmFolder::Form_Unload(std::int16_t& /*Cancel*/) { clearReference(); }

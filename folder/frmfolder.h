@@ -5,20 +5,18 @@
 #include "platform/dirlist.h"
 #include "platform/drivelist.h"
 #include "platform/form.h"
+#include "platform/sharedreference.h"
 
 #include <QPointer>
 #include <array>
 #include <cstdint>
 
-class FrmFolder : public platform::Form {
+class FrmFolder : public platform::Form, public platform::SharedReference<FrmFolder> {
     Q_OBJECT
 public:
     FrmFolder();
     ~FrmFolder() override;
 
-    // The shared reference: the folder window, created on first use; null once it has been unloaded.
-    static FrmFolder* Instance();
-    static FrmFolder* Existing();
 
     // Controls, by their design names.
     platform::DirListBox Dir1;
@@ -38,6 +36,4 @@ protected:
     void Form_Load() override;
     void Form_Unload(std::int16_t& Cancel) override;
 
-private:
-    static QPointer<FrmFolder> s_instance;
 };

@@ -25,8 +25,7 @@ private slots:
     {
         m_recorder = std::make_unique<RuntimeRecorder>();
         m_drive = std::make_unique<BrowseFixture>();
-        m_window = startMainWindow();
-        setInnerSize(m_window, 7755, 4830); // 4 x 3
+        m_window = startGridWindow();
         m_folder = m_drive->makeBmpFolder(QStringLiteral("photos"), 30);
         browse(m_window, m_folder);
     }

@@ -59,9 +59,8 @@ void TestCommands::init()
 {
     m_recorder = std::make_unique<RuntimeRecorder>();
     m_drive = std::make_unique<BrowseFixture>();
-    m_window = startMainWindow();
+    m_window = startGridWindow();
     QVERIFY(m_window);
-    setInnerSize(m_window, 7755, 4830); // 4 x 3 cells
     QCOMPARE(m_window->PageSize, 12);
 }
 

@@ -71,9 +71,8 @@ void TestRoad::folderToPageToViewerAndBack()
         writeFile(other.path() + "/road/" + name, name == "b2.jpg" ? QByteArray("not a picture") : bytes);
     }
 
-    FrmSelect* main = startMainWindow();
+    FrmSelect* main = startGridWindow();
     QVERIFY(main);
-    setInnerSize(main, 7755, 4830); // 4 x 3
 
     // The folder window, driven while it runs modally.
     bool chosen = false;

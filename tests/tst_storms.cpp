@@ -99,8 +99,7 @@ void TestStorms::stormDuringBuild()
     QFETCH(Storm, storm);
     QFETCH(int, atYield);
     RuntimeRecorder& recorder = *m_recorder;
-    QPointer<FrmSelect> w = startMainWindow();
-    setInnerSize(w, 7755, 4830); // 4 x 3
+    QPointer<FrmSelect> w = startGridWindow();
     browse(w, m_first);
 
     // Every folder window that opens is answered: the build's own with OK on the first folder, the

@@ -8,17 +8,6 @@
 using namespace platform;
 using namespace MdlSelect;
 
-QPointer<FrmPhoto> FrmPhoto::s_instance;
-
-FrmPhoto* FrmPhoto::Instance()
-{
-    if (!s_instance)
-        s_instance = new FrmPhoto;
-    return s_instance;
-}
-
-FrmPhoto* FrmPhoto::Existing() { return s_instance; }
-
 FrmPhoto::FrmPhoto()
     : Form(QStringLiteral("FrmPhoto"), 2430, 825),
       PicPhoto(client(), QStringLiteral("PicPhoto"))
@@ -51,4 +40,4 @@ void FrmPhoto::Form_Load()
     setLeft(0);
 }
 
-void FrmPhoto::Form_Unload(std::int16_t& /*Cancel*/) { s_instance = nullptr; }
+void FrmPhoto::Form_Unload(std::int16_t& /*Cancel*/) { clearReference(); }

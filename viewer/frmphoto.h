@@ -3,19 +3,17 @@
 
 #include "platform/controls.h"
 #include "platform/form.h"
+#include "platform/sharedreference.h"
 
 #include <QPointer>
 #include <cstdint>
 
-class FrmPhoto : public platform::Form {
+class FrmPhoto : public platform::Form, public platform::SharedReference<FrmPhoto> {
     Q_OBJECT
 public:
     FrmPhoto();
     ~FrmPhoto() override;
 
-    // The shared reference: the photo window, created on first use; null once it has been unloaded.
-    static FrmPhoto* Instance();
-    static FrmPhoto* Existing();
 
     // Controls, by their design names.
     platform::PictureBox PicPhoto;
@@ -24,6 +22,4 @@ protected:
     void Form_Load() override;
     void Form_Unload(std::int16_t& Cancel) override;
 
-private:
-    static QPointer<FrmPhoto> s_instance;
 };

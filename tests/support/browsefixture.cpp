@@ -57,6 +57,30 @@ FrmSelect* startMainWindow()
     return window;
 }
 
+FrmSelect* startGridWindow()
+{
+    FrmSelect* window = startMainWindow();
+    if (window)
+        setInnerSize(window, 7755, 4830);
+    return window;
+}
+
+int nestedPageSplit(FrmSelect* window, int outer, int nested)
+{
+    const int size = window->PageSize;
+    const auto shows = [&](int slot, int page) {
+        const int n = page * size + slot;
+        return slotShows(window, slot, n, QStringLiteral("p%1.bmp").arg(n, 3, 10, QChar('0')));
+    };
+    int split = 0;
+    while (split < size && shows(split, nested))
+        ++split;
+    for (int i = split; i < size; ++i)
+        if (!shows(i, outer))
+            return -1;
+    return split;
+}
+
 void closeMainWindow()
 {
     QPointer<FrmSelect> window = FrmSelect::Existing();
