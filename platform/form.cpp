@@ -120,7 +120,7 @@ int Form::WindowState() const
     return 0;
 }
 
-void Form::setWindowState(int state)
+void Form::setWindowStateNumber(int state)
 {
     switch (state) {
     case 1: QWidget::setWindowState(Qt::WindowMinimized); break;

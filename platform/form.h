@@ -39,9 +39,10 @@ public:
     float ScaleWidth() const;
     float ScaleHeight() const;
 
-    // 0 normal, 1 minimised, 2 maximised.
+    // The window state as a number: 0 normal, 1 minimised, 2 maximised. Named apart from
+    // QWidget::setWindowState, which stays usable on a form.
     int WindowState() const;
-    void setWindowState(int state);
+    void setWindowStateNumber(int state);
 
     // Shows the window, loading it first (load event, then the first resize event) when it is not
     // loaded. Mode 1 shows it modally with no owner and returns when it has been unloaded.

@@ -256,12 +256,12 @@ void TestMainWindow::minimisedWindowChangesNothing()
 {
     FrmSelect* w = startMainWindow();
     setInnerSize(w, 7755, 4830);
-    w->setWindowState(1);
+    w->setWindowStateNumber(1);
     QTRY_COMPARE(w->WindowState(), 1);
     QTest::qWait(20);
     QCOMPARE(w->PageSize, 12);
     QCOMPARE(MdlSelect::PhotoCols, 4);
-    w->setWindowState(0);
+    w->setWindowStateNumber(0);
     QTRY_COMPARE(w->WindowState(), 0);
     QCOMPARE(w->PageSize, 12);
 }

@@ -258,11 +258,11 @@ void TestRuntime::minimisedWindowReportsState()
     form.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.seen.clear();
-    form.setWindowState(1);
+    form.setWindowStateNumber(1);
     QTRY_VERIFY(!form.seen.isEmpty());
     QCOMPARE(form.seen.last().windowState, 1);
     QCOMPARE(form.WindowState(), 1);
-    form.setWindowState(0);
+    form.setWindowStateNumber(0);
     QTRY_COMPARE(form.seen.last().windowState, 0);
     form.Unload();
 }

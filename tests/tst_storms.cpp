@@ -137,8 +137,8 @@ void TestStorms::stormDuringBuild()
         case Storm::Grow: grow(w); break;
         case Storm::Shrink: shrink(w); break;
         case Storm::MinimiseRestore:
-            w->setWindowState(1);
-            QTimer::singleShot(0, w, [w] { w->setWindowState(0); });
+            w->setWindowStateNumber(1);
+            QTimer::singleShot(0, w, [w] { w->setWindowStateNumber(0); });
             break;
         case Storm::FolderCancel:
         case Storm::FolderOk: w->MnuFolder.action()->trigger(); break;
