@@ -49,17 +49,36 @@ FrmFolder::FrmFolder()
 
     Drive1.setChangeHandler([this] { Drive1_Change(); });
     Dir1.setChangeHandler([this] { Dir1_Change(); });
+    Dir1.setOpenFailedHandler([this](const QString& path, const RuntimeError& e) { Dir1_OpenFailed(path, e); });
     Com_Ok.setClickHandler([this] { Com_Ok_Click(); });
     Com_Cancel.setClickHandler([this] { Com_Cancel_Click(); });
 }
 
 FrmFolder::~FrmFolder() = default;
 
+namespace {
+
+// The message for a folder that cannot be opened: the folder, then the runtime's reason.
+void reportFolder(const QString& path, const RuntimeError& e)
+{
+    MsgBox(QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\n%2").arg(path, e.description()), vbExclamation, AppTitle);
+}
+
+} // namespace
+
 void FrmFolder::Form_Load()
 {
+    const QPointer<FrmFolder> self(this);
     Move((Screen::Width() - Width()) / 2, (Screen::Height() - Height()) / 2);
-    Drive1.setDrive(QStringLiteral("C:"));
-    Dir1.setPath(QStringLiteral("C:\\"));
+    try {
+        Drive1.setDrive(QStringLiteral("C:"));
+        Dir1.setPath(QStringLiteral("C:\\"));
+    } catch (const RuntimeError&) {
+        // C: cannot be read: said as for any unavailable drive; the user can pick another one.
+        MsgBox(QStringLiteral("デバイスが無効です。"), vbExclamation, AppTitle);
+        if (!self)
+            return;
+    }
     lbl_path.setCaption(Dir1.Path());
     ChkPhoto[0].setValue(narrowTo16(UseBmp));
     ChkPhoto[1].setValue(narrowTo16(UseJpg));
@@ -70,17 +89,36 @@ void FrmFolder::Form_Load()
 
 void FrmFolder::Drive1_Change()
 {
+    const QPointer<FrmFolder> self(this);
+    const QString drive = Drive1.Drive();
     try {
-        Dir1.setPath(Drive1.Drive());
+        Dir1.setPath(drive);
     } catch (const RuntimeError& e) {
-        if (e.number() != ErrDeviceUnavailable)
-            throw;
-        MsgBox(QStringLiteral("デバイスが無効です。"), vbExclamation, AppTitle);
+        if (e.number() == ErrDeviceUnavailable)
+            MsgBox(QStringLiteral("デバイスが無効です。"), vbExclamation, AppTitle);
+        else
+            reportFolder(drive.left(2).toUpper() + QLatin1Char('\\'), e);
+        // Back to the drive of the folder shown so far (none when even C: could not be read at load).
+        if (!self || !Loaded() || lbl_path.Caption().isEmpty())
+            return;
         Drive1.setDrive(lbl_path.Caption().left(2));
     }
 }
 
 void FrmFolder::Dir1_Change() { lbl_path.setCaption(Dir1.Path()); }
+
+void FrmFolder::Dir1_OpenFailed(const QString& path, const RuntimeError& error)
+{
+    const QPointer<FrmFolder> self(this);
+    reportFolder(path, error);
+    if (!self || !Loaded() || error.number() != ErrDeviceUnavailable)
+        return;
+    try {
+        Drive1.setDrive(QStringLiteral("C:"));
+    } catch (const RuntimeError&) {
+        // No drive C: in the table: the list stays where it is.
+    }
+}
 
 void FrmFolder::Com_Ok_Click()
 {

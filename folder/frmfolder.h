@@ -4,6 +4,7 @@
 #include "platform/controls.h"
 #include "platform/dirlist.h"
 #include "platform/drivelist.h"
+#include "platform/errors.h"
 #include "platform/form.h"
 #include "platform/sharedreference.h"
 
@@ -29,6 +30,9 @@ public:
     // Event handlers.
     void Drive1_Change();
     void Dir1_Change();
+    // An entry the user opened in Dir1 had gone away: names it and the reason; the list is already on
+    // the nearest folder that exists, or, when the entry's whole drive is gone, goes back to drive C:.
+    void Dir1_OpenFailed(const QString& path, const platform::RuntimeError& error);
     void Com_Ok_Click();
     void Com_Cancel_Click();
 

@@ -104,6 +104,11 @@ void DirListBox::setChangeHandler(std::function<void()> handler)
     m_change = std::move(handler);
 }
 
+void DirListBox::setOpenFailedHandler(std::function<void(const QString&, const RuntimeError&)> handler)
+{
+    m_openFailed = std::move(handler);
+}
+
 void DirListBox::rebuild(const QString& systemFolder)
 {
     QStyle* style = m_list->style();
@@ -156,11 +161,37 @@ void DirListBox::openEntry(QListWidgetItem* item)
         m_path = target;
         rebuild(systemFolder);
     } catch (const RuntimeError& error) {
-        // The user's action failed: the error reaches the program's logic like any event's.
-        postEvent([error] { throw error; });
+        if (moveNearest(target))
+            postEvent(m_change);
+        if (m_openFailed)
+            postEvent([handler = m_openFailed, target, error] { handler(target, error); });
+        else
+            postEvent([error] { throw error; });
         return;
     }
     postEvent(m_change);
+}
+
+bool DirListBox::moveNearest(const QString& path)
+{
+    QStringList parts = pathParts(path);
+    while (!parts.isEmpty()) {
+        parts.removeLast();
+        const QString candidate = path.left(2) + QLatin1Char('\\') + parts.join(QLatin1Char('\\'));
+        QString systemFolder;
+        try {
+            systemFolder = toSystemPath(candidate);
+        } catch (const RuntimeError&) {
+            return false; // the drive itself is gone
+        }
+        if (!QFileInfo(systemFolder).isDir())
+            continue;
+        const bool moved = candidate.compare(m_path, Qt::CaseInsensitive) != 0;
+        m_path = candidate;
+        rebuild(systemFolder);
+        return moved;
+    }
+    return false;
 }
 
 } // namespace platform

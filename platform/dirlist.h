@@ -3,6 +3,7 @@
 // folder open and selected, then its subfolders, each level indented one step further.
 
 #include "platform/control.h"
+#include "platform/errors.h"
 
 #include <QString>
 #include <functional>
@@ -36,16 +37,27 @@ public:
     // The change event: raised by setPath, and (through the runtime's queue) when the user opens an
     // entry by double-clicking it or pressing Enter on it.
     void setChangeHandler(std::function<void()> handler);
+    // The open-failed event, raised through the runtime's queue when an entry the user opens has gone
+    // away (76) or its drive has (68): it gets the entry's path and the error. Before it, the list has
+    // moved to the nearest folder above the entry that still exists (raising the change event when
+    // that is not the current folder, and listing the current one again when it is); when nothing of
+    // the drive is left, the list stays as it was. Without a handler the error is raised through the
+    // queue, where nothing catches it.
+    void setOpenFailedHandler(std::function<void(const QString& path, const RuntimeError& error)> handler);
 
 private:
     // The shown path made canonical: upper-case letter, single backslashes, "." and ".." resolved.
     static QString canonicalPath(const QString& path);
     void rebuild(const QString& systemFolder);
     void openEntry(QListWidgetItem* item);
+    // Moves the list to the nearest existing folder above `path` on its drive; true when it moved to
+    // another folder than the current one.
+    bool moveNearest(const QString& path);
 
     QListWidget* m_list;
     QString m_path;
     std::function<void()> m_change;
+    std::function<void(const QString&, const RuntimeError&)> m_openFailed;
 };
 
 } // namespace platform

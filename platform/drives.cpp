@@ -56,7 +56,12 @@ bool isVolumeMountPoint(const QString& mountPoint)
 QList<DriveInfo> systemDrives()
 {
     QList<DriveInfo> table;
-    table.append({QLatin1Char('C'), QDir::homePath(), QStringLiteral("ホーム")});
+    // C: is the home folder while it can be listed, else the root, so that C: always stands for a place.
+    const QFileInfo home(QDir::homePath());
+    if (home.isDir() && home.isReadable() && home.isExecutable())
+        table.append({QLatin1Char('C'), QDir::homePath(), QStringLiteral("ホーム")});
+    else
+        table.append({QLatin1Char('C'), QStringLiteral("/"), QStringLiteral("ルート")});
 
     QList<QStorageInfo> volumes;
     const QList<QStorageInfo> mounted = QStorageInfo::mountedVolumes();

@@ -1,6 +1,7 @@
 #pragma once
 // Drive letters over the system's file system, and the translation of the forms' Windows-style paths.
-// On Windows the drives are the real ones. Elsewhere "C:" is the user's home folder, "Z:" the root of
+// On Windows the drives are the real ones. Elsewhere "C:" is the user's home folder (the root of the
+// file system when the home folder does not exist or cannot be listed), "Z:" the root of
 // the file system, and volumes mounted under /media, /run/media and /mnt take D:, E:, ... in the order
 // of their mount points.
 

@@ -1,21 +1,21 @@
 // Changes under the program's feet: files, folders and drives that go away between the scan, a page
-// and a click. Each gets an empty slot or a message, and the program keeps what it showed.
+// and a click, or under the folder window's lists, and a home folder that is not there. Each gets an
+// empty slot or a message, and the program keeps what it showed and goes on.
 
-#include "app/mdlselect.h"
 #include "browser/frmselect.h"
+#include "folder/frmfolder.h"
 #include "platform/drives.h"
 #include "support/browsefixture.h"
-#include "support/modal.h"
-#include "viewer/frmphoto.h"
 
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
 
 using namespace testsupport;
 
-enum class Change { DeleteFile, DeleteFolder, RenameFolder, EmptyFolder, RemoveDrive };
+using Change = std::function<void(const QString& root)>; // acts on the test drive's root folder
 Q_DECLARE_METATYPE(Change)
 
 class TestChanges : public QObject {
@@ -26,60 +26,46 @@ private slots:
         m_recorder = std::make_unique<RuntimeRecorder>();
         m_drive = std::make_unique<BrowseFixture>();
         m_window = startGridWindow();
-        m_folder = m_drive->makeBmpFolder(QStringLiteral("photos"), 30);
-        browse(m_window, m_folder);
+        browse(m_window, m_drive->makeBmpFolder(QStringLiteral("photos"), 30));
     }
     void cleanup()
     {
-        cancelModalWaits();
+        if (FrmFolder::Existing())
+            FrmFolder::Existing()->Unload();
         closeMainWindow();
         m_drive.reset();
         m_recorder.reset();
     }
     void changeBetweenPages_data();
     void changeBetweenPages();
-    void fileGoneBeforeClick();
-    void folderGoneBeforeFolderCommand();
+    void folderWindow_data();
+    void folderWindow();
 
 private:
-    void apply(Change change);
     std::unique_ptr<RuntimeRecorder> m_recorder;
     std::unique_ptr<BrowseFixture> m_drive;
     FrmSelect* m_window = nullptr;
-    QString m_folder;
 };
-
-void TestChanges::apply(Change change)
-{
-    const QString system = m_drive->root() + QStringLiteral("/photos");
-    switch (change) {
-    case Change::DeleteFile: QVERIFY(QFile::remove(system + "/p013.bmp")); break;
-    case Change::DeleteFolder: QVERIFY(QDir(system).removeRecursively()); break;
-    case Change::RenameFolder: QVERIFY(QDir(m_drive->root()).rename("photos", "renamed")); break;
-    case Change::EmptyFolder:
-        for (const QString& f : QDir(system).entryList(QDir::Files))
-            QVERIFY(QFile::remove(system + '/' + f));
-        break;
-    case Change::RemoveDrive: platform::setDriveTable({{QChar('C'), m_drive->root() + "/gone", {}}}); break;
-    }
-}
 
 void TestChanges::changeBetweenPages_data()
 {
     QTest::addColumn<Change>("change");
     QTest::addColumn<int>("emptySlots"); // of page 2's twelve
-    QTest::newRow("file deleted after the scan") << Change::DeleteFile << 1;
-    QTest::newRow("folder deleted") << Change::DeleteFolder << 12;
-    QTest::newRow("folder renamed") << Change::RenameFolder << 12;
-    QTest::newRow("folder emptied") << Change::EmptyFolder << 12;
-    QTest::newRow("drive gone") << Change::RemoveDrive << 12;
+    QTest::newRow("file deleted after the scan") << Change([](const QString& r) { QFile::remove(r + "/photos/p013.bmp"); }) << 1;
+    QTest::newRow("folder deleted") << Change([](const QString& r) { QDir(r + "/photos").removeRecursively(); }) << 12;
+    QTest::newRow("folder renamed") << Change([](const QString& r) { QDir(r).rename("photos", "renamed"); }) << 12;
+    QTest::newRow("folder emptied") << Change([](const QString& r) {
+        for (const QString& f : QDir(r + "/photos").entryList(QDir::Files))
+            QFile::remove(r + "/photos/" + f);
+    }) << 12;
+    QTest::newRow("drive gone") << Change([](const QString& r) { platform::setDriveTable({{QChar('C'), r + "/gone", {}}}); }) << 12;
 }
 
 void TestChanges::changeBetweenPages()
 {
     QFETCH(Change, change);
     QFETCH(int, emptySlots);
-    apply(change);
+    change(m_drive->root());
     auto* bar = static_cast<QScrollBar*>(m_window->VScroll.widget());
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the user's page change
     QTRY_COMPARE(m_window->Caption(), QStringLiteral("Tarnavel（2 / 3）"));
@@ -98,44 +84,68 @@ void TestChanges::changeBetweenPages()
     QVERIFY(m_recorder->ends.isEmpty());
 }
 
-void TestChanges::fileGoneBeforeClick()
+enum class CDrive { Fixture, Missing, MissingHome }; // what C: stands for when the folder window opens
+Q_DECLARE_METATYPE(CDrive)
+
+void TestChanges::folderWindow_data()
 {
-    QVERIFY(QFile::remove(m_drive->root() + "/photos/p005.bmp"));
-    bool opened = false;
-    whenModal([](QWidget* m) { return m == FrmPhoto::Existing(); }, [&](QWidget* m) { opened = true; m->close(); });
-    m_window->Img_Photo_Click(5);
-    QVERIFY(!opened);
-    QCOMPARE(m_recorder->messages.size(), 1);
-    QVERIFY(m_recorder->messages[0].contains("p005.bmp"));
-    QVERIFY(m_recorder->messages[0].contains(QStringLiteral("ファイルが見つかりません。")));
-    QVERIFY(slotShows(m_window, 5, 5, "p005.bmp")); // the page stays as it was
-    QCOMPARE(m_window->Caption(), QStringLiteral("Tarnavel（1 / 3）"));
+    QTest::addColumn<CDrive>("c");
+    QTest::addColumn<QString>("start"); // the list's folder before the change, "" for where it opens
+    QTest::addColumn<QString>("gone");  // removed under the list, relative to the test's root
+    QTest::addColumn<QString>("act");   // a drive to pick ("D:") or an entry to open with Enter
+    QTest::addColumn<QString>("path");  // where the list and its label are left
+    QTest::addColumn<QString>("message");
+    const auto failed = [](const QString& folder, const char* why) {
+        return QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\n%2").arg(folder, QString::fromUtf8(why));
+    };
+    const CDrive fix = CDrive::Fixture;
+    QTest::newRow("picked drive unavailable") << fix << "" << "d" << "D:" << "C:\\" << "デバイスが無効です。";
+    QTest::newRow("opened folder deleted") << fix << "C:\\a" << "a/b" << "b" << "C:\\a" << failed("C:\\a\\b", "パスが見つかりません。");
+    QTest::newRow("opened folder's parent deleted") << fix << "C:\\a" << "a" << "b" << "C:\\" << failed("C:\\a\\b", "パスが見つかりません。");
+    QTest::newRow("drive removed under the list") << fix << "D:\\" << "d" << "x" << "C:\\" << failed("D:\\x", "デバイスが準備されていません。");
+    QTest::newRow("home folder missing: C: is the root") << CDrive::MissingHome << "" << "" << "" << "C:\\" << "";
+    QTest::newRow("C: unavailable at load") << CDrive::Missing << "" << "" << "" << "" << "デバイスが無効です。";
 }
 
-void TestChanges::folderGoneBeforeFolderCommand()
+void TestChanges::folderWindow()
 {
-    m_window->VScroll.setValue(1);
-    const QString other = m_drive->makeBmpFolder(QStringLiteral("other"), 5);
-    QVERIFY(QDir(m_drive->root() + "/other").removeRecursively());
-    MdlSelect::ChosenFolder = other;
-    // The folder command with the folder window answered at once by OK on the vanished folder.
-    whenModal([](QWidget* m) { return m->objectName() == "FrmFolder"; },
-              [other](QWidget* m) {
-                  MdlSelect::ChosenFolder = other;
-                  static_cast<platform::Form*>(m)->Unload();
-              });
-    m_window->MnuFolder_Click();
-    if (MdlSelect::ChosenFolder.isEmpty())
-        QSKIP("the folder window cleared the choice");
-    QCOMPARE(m_recorder->messages.size(), 1);
-    QCOMPARE(MdlSelect::PhotoFolder, m_folder);
-    QCOMPARE(m_window->PhotoNames.size(), 30);
-    QCOMPARE(m_window->Caption(), QStringLiteral("Tarnavel（2 / 3）"));
-    QCOMPARE(m_window->VScroll.Value(), std::int16_t(1));
-    QVERIFY(slotShows(m_window, 0, 12, "p012.bmp"));
-    QCOMPARE(m_window->PageReady, std::int16_t(-1));
-    QVERIFY(m_window->FraPhoto.Visible());
-    QVERIFY(m_window->MnuFolder.Enabled());
+    QFETCH(CDrive, c);
+    QFETCH(QString, start);
+    QFETCH(QString, gone);
+    QFETCH(QString, act);
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    const QString root = m_drive->root();
+    QVERIFY(QDir(root).mkpath("a/b") && QDir(root).mkpath("d/x"));
+    platform::setDriveTable({{QChar('C'), c == CDrive::Missing ? root + "/none" : root, {}}, {QChar('D'), root + "/d", {}}});
+    const QByteArray home = qgetenv("HOME");
+    if (c == CDrive::MissingHome) {
+        qputenv("HOME", QFile::encodeName(root + "/none"));
+        platform::resetDriveTable();
+    }
+    QPointer<FrmFolder> window = FrmFolder::Instance();
+    window->Show();
+    qputenv("HOME", home);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (!start.isEmpty()) {
+        window->Drive1.setDrive(start.left(2));
+        window->Dir1.setPath(start);
+    }
+    if (!gone.isEmpty())
+        QVERIFY(QDir(root + '/' + gone).removeRecursively());
+    auto* list = static_cast<QListWidget*>(window->Dir1.widget());
+    if (act.endsWith(':')) {
+        window->Drive1.setDrive(act);
+    } else if (!act.isEmpty()) {
+        list->setCurrentItem(list->findItems(act, Qt::MatchExactly).value(0));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    QTRY_COMPARE(m_recorder->messages, message.isEmpty() ? QStringList() : QStringList{"Tarnavel|" + message});
+    QTRY_COMPARE(window->lbl_path.Caption(), path);
+    QCOMPARE(window->Dir1.Path(), path);
+    QVERIFY(m_recorder->ends.isEmpty());
+    window->Unload();
 }
 
 QTEST_MAIN(TestChanges)
