@@ -13,28 +13,25 @@ using namespace platform;
 
 void FrmSelect::MnuFolder_Click()
 {
+    // Delivered while a page is being built, it does nothing, as its disabled menu item would.
+    if (m_build.running())
+        return;
     const QPointer<FrmSelect> self(this);
     FrmFolder::Instance()->Show(1);
     if (!self || !Loaded())
         return; // the program is ending
     if (ChosenFolder.isEmpty())
         return;
+    buildFolder();
+    if (self)
+        m_build.showScrolledPage();
+}
 
+void FrmSelect::buildFolder()
+{
     const QString previous = PhotoFolder;
     PhotoFolder = ChosenFolder;
-    PageReady = 0;
-    Screen::setMousePointer(vbHourglass);
-    FraPhoto.setVisible(false);
-    const BuildScope building(*this);
-    ++m_rebuilds;
-
-    const auto finish = [this] {
-        FraPhoto.setVisible(true);
-        FraPhoto.Refresh();
-        Screen::setMousePointer(vbDefault);
-        PageReady = -1;
-    };
-
+    const PageBuild::Ticket build = m_build.rebuild();
     try {
         ListPhotos();
     } catch (const RuntimeError& e) {
@@ -43,27 +40,21 @@ void FrmSelect::MnuFolder_Click()
         PhotoFolder = previous;
         MsgBox(QStringLiteral("ﾌｫﾙﾀﾞ %1 を読み込めませんでした。\n%2").arg(folder, e.description()), vbExclamation,
                AppTitle);
-        if (!self || !Loaded())
-            return;
-        finish();
         return;
     }
-    if (!self || !Loaded())
+    if (!build.current())
         return;
-
     VScroll.setValue(0);
-    ShowPage(VScroll.Value());
-    if (!self || !Loaded())
-        return;
-    ArrangePhotos();
-    if (!self || !Loaded())
-        return;
-    finish();
-    catchUpPage(0);
+    if (showPage(VScroll.Value(), build))
+        arrangePhotos(build);
 }
 
 void FrmSelect::Img_Photo_Click(std::int16_t Index)
 {
+    // The thumbnails are hidden while a rebuild or a folder build runs: a click delivered then does
+    // nothing. During a page change the viewer opens, and the page goes on when it closes.
+    if (m_build.busy())
+        return;
     PhotoName = Lbl_Photo[Index].Caption();
     FrmPhoto::Instance()->Show(1); // a picture it cannot show is reported there, and it does not open
 }

@@ -16,7 +16,8 @@ FrmSelect::FrmSelect()
       MnuFile(menuBar(), QStringLiteral("MnuFile"), QStringLiteral("ﾌｧｲﾙ(&F)")),
       MnuFolder(MnuFile, QStringLiteral("MnuFolder"), QStringLiteral("ﾌｫﾙﾀﾞ選択(&S)")),
       Sp1(MnuFile, QStringLiteral("Sp1"), QStringLiteral("-")),
-      MnuClose(MnuFile, QStringLiteral("MnuClose"), QStringLiteral("終了(&X)"))
+      MnuClose(MnuFile, QStringLiteral("MnuClose"), QStringLiteral("終了(&X)")),
+      m_build(*this)
 {
     setCaption(QStringLiteral("写真選択"));
     setWindowIcon(app::appIcon());
@@ -68,22 +69,4 @@ void FrmSelect::MnuClose_Click()
 void FrmSelect::Form_Unload(std::int16_t& /*Cancel*/)
 {
     clearReference();
-}
-
-BuildScope::BuildScope(FrmSelect& window) : m_window(window)
-{
-    if (m_window.m_building++ == 0)
-        m_window.MnuFolder.setEnabled(false);
-}
-
-BuildScope::~BuildScope()
-{
-    if (--m_window.m_building == 0)
-        m_window.MnuFolder.setEnabled(true);
-}
-
-void FrmSelect::catchUpPage(std::int16_t built)
-{
-    if (Loaded() && PageReady != 0 && VScroll.Value() != built)
-        ShowPage(VScroll.Value());
 }

@@ -1,13 +1,13 @@
 #pragma once
 // The main window: the grid of thumbnails of one folder, the page scroll bar, and the File menu.
 
+#include "browser/pagebuild.h"
 #include "platform/controlarray.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/sharedreference.h"
 #include "platform/image.h"
 #include "platform/scrollbar.h"
-#include "platform/thumbnailloader.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -53,36 +53,22 @@ protected:
     void Form_Unload(std::int16_t& Cancel) override;
 
 private:
-    friend class BuildScope;
-    // Shows the page the scroll bar stands on when a change of it arrived during a rebuild, which
-    // showed no page then: the page shown and the scroll bar agree again.
-    void catchUpPage(std::int16_t built);
+    friend class PageBuild;
+
+    // The steps of a rebuild and of the folder command's build, as part of `build`: each returns false
+    // when the build stopped (overtaken by a newer one, or the window closed).
+    bool showPage(std::int32_t p, const PageBuild::Ticket& build);
+    bool arrangePhotos(const PageBuild::Ticket& build);
+    void rebuildPage();
+    void buildFolder();
 
     // Sets the page scroll bar's Max for the list; a list too long for it is clipped, and the user is
     // told which photos have no page (always when `tellUnreachable`, else when that changes).
     void fitScrollRange(bool tellUnreachable);
 
-    // Asks the thumbnail threads for the pictures of page `p`'s slots `from` to `last` - 1 (those that
-    // exist and have a photo), superseding what the page display asked for before.
-    platform::ThumbnailBatch requestThumbnails(std::int32_t p, std::int32_t from, std::int32_t last);
+    // The thumbnail jobs of page `p`'s slots 0 to `last` - 1 that exist and have a photo.
+    QList<platform::ThumbnailJob> thumbnailJobs(std::int32_t p, std::int32_t last) const;
 
     std::int64_t m_toldUnreachable = 0;
-    platform::ThumbnailLoader m_thumbnails;
-    int m_building = 0;
-    // Counts the rebuilds begun (a page size change, a new folder): a page display that a rebuild
-    // overtook during one of its yields stops, as the page it was showing is no longer the window's.
-    std::uint64_t m_rebuilds = 0;
-};
-
-// Keeps the folder command disabled while a page is being built or its cells placed, so that no
-// folder command runs inside another build.
-class BuildScope {
-public:
-    explicit BuildScope(FrmSelect& window);
-    ~BuildScope();
-    BuildScope(const BuildScope&) = delete;
-    BuildScope& operator=(const BuildScope&) = delete;
-
-private:
-    FrmSelect& m_window;
+    PageBuild m_build;
 };

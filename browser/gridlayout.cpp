@@ -72,31 +72,28 @@ void FrmSelect::Form_Resize()
         return;
 
     // The page size changed: rebuild from the first page.
-    const BuildScope building(*this);
-    ++m_rebuilds;
-    PageReady = 0;
-    Screen::setMousePointer(vbHourglass);
-    FraPhoto.setVisible(false);
+    rebuildPage();
+    if (self)
+        m_build.showScrolledPage();
+}
+
+void FrmSelect::rebuildPage()
+{
+    const PageBuild::Ticket build = m_build.rebuild();
     VScroll.setValue(0);
-    ShowPage(VScroll.Value());
-    if (self && Loaded())
-        ArrangePhotos();
-    if (!self || !Loaded()) {
-        Screen::setMousePointer(vbDefault);
-        return;
-    }
-    FraPhoto.setVisible(true);
-    FraPhoto.Refresh();
-    ShownPageSize = PageSize;
-    Screen::setMousePointer(vbDefault);
-    PageReady = -1;
-    catchUpPage(0);
+    if (showPage(VScroll.Value(), build) && arrangePhotos(build))
+        ShownPageSize = PageSize;
 }
 
 void FrmSelect::ArrangePhotos()
 {
+    const PageBuild::Ticket build = m_build.display();
+    arrangePhotos(build);
+}
+
+bool FrmSelect::arrangePhotos(const PageBuild::Ticket& build)
+{
     const std::int32_t size = PageSize;
-    const QPointer<FrmSelect> self(this);
     for (std::int32_t i = 0; i < size; ++i) {
         if (Img_Photo.exists(i) && Lbl_Photo.exists(i)) {
             const CellPlace place = cellPlace(i, PhotoCols);
@@ -107,8 +104,8 @@ void FrmSelect::ArrangePhotos()
             lbl.setTop(img.Top() + img.Height() + GridOffset);
             lbl.setLeft(img.Left());
         }
-        Ra_Rav::YieldMessage();
-        if (!self || !Loaded())
-            return;
+        if (!build.yield())
+            return false;
     }
+    return true;
 }

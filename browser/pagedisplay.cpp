@@ -25,10 +25,10 @@ void step(Step&& s)
 }
 } // namespace
 
-ThumbnailBatch FrmSelect::requestThumbnails(std::int32_t p, std::int32_t from, std::int32_t last)
+QList<ThumbnailJob> FrmSelect::thumbnailJobs(std::int32_t p, std::int32_t last) const
 {
     QList<ThumbnailJob> jobs;
-    for (std::int32_t i = std::max(from, 0); i < last; ++i) {
+    for (std::int32_t i = 0; i < last; ++i) {
         const std::int64_t k = std::int64_t(p) * PageSize + i;
         if (!Img_Photo.exists(i) || !Lbl_Photo.exists(i) || k < 0 || k >= PhotoNames.size())
             continue;
@@ -43,60 +43,45 @@ ThumbnailBatch FrmSelect::requestThumbnails(std::int32_t p, std::int32_t from, s
         }
         jobs.append(job);
     }
-    return m_thumbnails.start(jobs);
+    return jobs;
 }
 
 void FrmSelect::ShowPage(std::int32_t p)
 {
+    const PageBuild::Ticket build = m_build.display();
+    showPage(p, build);
+}
+
+bool FrmSelect::showPage(std::int32_t p, const PageBuild::Ticket& build)
+{
     const std::int32_t n = pagemath::filledSlots(p, VScroll.Max(), PhotoCount, PageSize);
     const std::int32_t end = PageSize;
-    const std::int32_t last = std::min(n, end);
-    const QPointer<FrmSelect> self(this);
-    // The window may close, or a rebuild overtake this page, during any wait or yield below: the
-    // page is then no longer the window's, and this display stops.
-    const std::uint64_t rebuilds = m_rebuilds;
-    const auto stillShown = [&] { return self && Loaded() && m_rebuilds == rebuilds; };
     // The pictures of the whole page are decoded ahead on the thumbnail threads; each slot below
-    // takes its own, in the page's order, and waits for it while window events run.
-    ThumbnailBatch thumbs = requestThumbnails(p, 0, last);
+    // takes its own, in the page's order, and waits for it while window events run. A newer build
+    // started meanwhile (a page change, a rebuild, a folder) or the window's closing stops this one.
+    m_build.requestThumbnails(thumbnailJobs(p, std::min(n, end)));
 
     for (std::int32_t i = 0; i < end; ++i) {
         const bool slotExists = Img_Photo.exists(i) && Lbl_Photo.exists(i);
-        if (slotExists && i < n) {
-            const std::int64_t k = std::int64_t(p) * PageSize + i; // page size and list read afresh
-            std::optional<ThumbnailResult> thumb;
-            QString name;
-            while (!thumb && k >= 0 && k < PhotoNames.size()) {
-                name = PhotoNames.at(qsizetype(k));
-                const QString key = PhotoFolder + QStringLiteral("\\") + name;
+        const std::int64_t k = std::int64_t(p) * PageSize + i;
+        if (slotExists && i < n && k >= 0 && k < PhotoNames.size()) {
+            const QString name = PhotoNames.at(qsizetype(k));
+            const std::optional<ThumbnailResult> thumb = m_build.takeThumbnail(build, int(i));
+            if (!build.current())
+                return false;
+            if (!thumb || thumb->error != 0) {
+                // A picture that cannot be read shows as the empty picture under its own name,
+                // never as the picture the slot showed before.
+                Img_Photo[i].setPicture(LoadPicture());
+            } else {
                 const QSize size = Img_Photo[i].pictureSize();
-                // A display that ran during a wait (a page change, a rebuild) took the threads over:
-                // what this one still has to show is asked for again.
-                if (thumbs.superseded() || !thumbs.holds(int(i), key, size))
-                    thumbs = requestThumbnails(p, i, last);
-                thumb = thumbs.take(int(i), stillShown);
-                if (!stillShown()) {
-                    thumbs.drop();
-                    return; // the window was closed, or rebuilt, while the picture was awaited
-                }
-                if (thumb && (k >= PhotoNames.size() || PhotoNames.at(qsizetype(k)) != name))
-                    thumb.reset(); // the list changed meanwhile
+                QImage image = thumb->image;
+                if (image.size() != size)
+                    image = size.isEmpty() ? QImage()
+                                           : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                Img_Photo[i].setPictureImage(image);
             }
-            if (thumb) {
-                if (thumb->error != 0) {
-                    // A picture that cannot be read shows as the empty picture under its own name,
-                    // never as the picture the slot showed before.
-                    Img_Photo[i].setPicture(LoadPicture());
-                } else {
-                    const QSize size = Img_Photo[i].pictureSize();
-                    QImage image = std::move(thumb->image);
-                    if (image.size() != size)
-                        image = size.isEmpty() ? QImage()
-                                               : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                    Img_Photo[i].setPictureImage(image);
-                }
-                step([&] { Lbl_Photo[i].setCaption(name); });
-            }
+            step([&] { Lbl_Photo[i].setCaption(name); });
             step([&] { Img_Photo[i].setVisible(true); });
             step([&] { Lbl_Photo[i].setVisible(true); });
         } else if (slotExists) {
@@ -109,19 +94,17 @@ void FrmSelect::ShowPage(std::int32_t p)
             Img_Photo[i].Refresh();
             Lbl_Photo[i].Refresh();
         }
-        Ra_Rav::YieldMessage();
-        if (!stillShown()) {
-            thumbs.drop();
-            return; // the window was closed, or rebuilt, during the yield
-        }
+        if (!build.yield())
+            return false;
     }
     setCaption(pagemath::pageCaption(p, VScroll.Max()));
+    m_build.pageShown(p);
+    return true;
 }
 
 void FrmSelect::VScroll_Change()
 {
     if (PageReady == 0)
         return;
-    const BuildScope building(*this);
     ShowPage(VScroll.Value());
 }

@@ -25,20 +25,14 @@ std::int16_t ScrollBar::Value() const { return widget() ? std::int16_t(bar()->va
 
 void ScrollBar::setMin(std::int16_t min)
 {
-    if (!widget())
-        return;
-    ++m_assigning;
-    bar()->setMinimum(min);
-    --m_assigning;
+    if (widget())
+        assign([this, min] { bar()->setMinimum(min); });
 }
 
 void ScrollBar::setMax(std::int16_t max)
 {
-    if (!widget())
-        return;
-    ++m_assigning;
-    bar()->setMaximum(max);
-    --m_assigning;
+    if (widget())
+        assign([this, max] { bar()->setMaximum(max); });
 }
 
 void ScrollBar::setValue(std::int16_t value)
@@ -47,9 +41,18 @@ void ScrollBar::setValue(std::int16_t value)
         return;
     if (value < bar()->minimum() || value > bar()->maximum())
         raise(ErrInvalidPropertyValue);
+    assign([this, value] { bar()->setValue(value); });
+}
+
+void ScrollBar::assign(const std::function<void()>& change)
+{
+    const int before = bar()->value();
     ++m_assigning;
-    bar()->setValue(value);
+    change();
     --m_assigning;
+    // The change event runs after the scroll bar's own signals have returned, never inside them.
+    if (bar()->value() != before && m_change)
+        m_change();
 }
 
 std::int16_t ScrollBar::SmallChange() const { return widget() ? std::int16_t(bar()->singleStep()) : 1; }
@@ -77,12 +80,8 @@ void ScrollBar::setChangeHandler(std::function<void()> handler) { m_change = std
 
 void ScrollBar::changed()
 {
-    if (!m_change)
-        return;
-    if (m_assigning > 0)
-        m_change(); // nested in the program's own assignment
-    else
-        postHandler(widget(), m_change);
+    if (m_change && m_assigning == 0)
+        postHandler(widget(), m_change); // the user's change
 }
 
 } // namespace platform

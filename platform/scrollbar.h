@@ -27,14 +27,16 @@ public:
     // Whether the bar takes part in the tab order.
     void setTabStop(bool tabStop);
 
-    // The change event. Changes made by the program run it at once, nested in the assignment; the
-    // user's (arrows, track, wheel, keys, the end of a drag) run it after the scroll bar's own event
-    // handling has returned.
+    // The change event. Changes made by the program run it at once, before the assignment returns;
+    // the user's (arrows, track, wheel, keys, the end of a drag) run it after the scroll bar's own
+    // event handling has returned. Either way it never runs inside a signal of the scroll bar.
     void setChangeHandler(std::function<void()> handler);
 
 private:
     QScrollBar* bar() const;
     void changed();
+    // Makes a change of the program's and raises the change event once if Value moved.
+    void assign(const std::function<void()>& change);
 
     std::function<void()> m_change;
     int m_assigning = 0;
