@@ -1,5 +1,6 @@
 #include "platform/picture.h"
 
+#include "platform/bmpdecoder.h"
 #include "platform/drives.h"
 #include "platform/errors.h"
 #include "platform/picturecheck.h"
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <QRegularExpression>
+#include <cstring>
 #include <mutex>
 
 namespace platform {
@@ -25,6 +28,25 @@ QByteArray formatName(PictureKind kind)
     }
     return {};
 }
+
+} // namespace
+
+bool jpegCorrupt(const QStringList& warnings, bool unterminated)
+{
+    static const QRegularExpression stray(QStringLiteral("^Corrupt JPEG data: (\\d+) extraneous bytes before marker"));
+    for (const QString& warning : warnings) {
+        if (unterminated)
+            return true;
+        const QRegularExpressionMatch match = stray.match(warning);
+        if (match.hasMatch() && match.captured(1).toLongLong() <= MaxStrayJpegBytes)
+            continue;
+        if (warning.startsWith(QLatin1String("Corrupt JPEG data")) || warning.startsWith(QLatin1String("Premature end")))
+            return true;
+    }
+    return false;
+}
+
+namespace {
 
 bool tooLarge(qint64 width, qint64 height)
 {
@@ -43,9 +65,39 @@ void allowLargePictures()
     });
 }
 
-// Decodes `data` upright, at `scaledSize` when that is valid (the size before the EXIF turn), from
-// memory. A null image on failure, with the decoder's reason in `*error`.
-QImage decode(const QByteArray& data, const QByteArray& format, QSize scaledSize, QString* error)
+// libjpeg's warnings, which Qt's reader only logs, gathered for the decodes of the thread that set it.
+thread_local QStringList* t_jpegWarnings = nullptr;
+QtMessageHandler g_nextHandler = nullptr;
+
+void gatherJpegWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (t_jpegWarnings && context.category && std::strcmp(context.category, "qt.gui.imageio.jpeg") == 0)
+        t_jpegWarnings->append(message);
+    else if (g_nextHandler)
+        g_nextHandler(type, context, message);
+}
+
+// Gathers the JPEG decoder's warnings on this thread while it lives.
+class JpegWarnings {
+public:
+    JpegWarnings()
+    {
+        static std::once_flag once;
+        std::call_once(once, [] { g_nextHandler = qInstallMessageHandler(gatherJpegWarnings); });
+        t_jpegWarnings = &m_warnings;
+    }
+    ~JpegWarnings() { t_jpegWarnings = nullptr; }
+    JpegWarnings(const JpegWarnings&) = delete;
+    JpegWarnings& operator=(const JpegWarnings&) = delete;
+    const QStringList& list() const { return m_warnings; }
+
+private:
+    QStringList m_warnings;
+};
+
+// Decodes `data` with Qt's reader, upright, at `scaledSize` when that is valid (the size before the
+// EXIF turn), from memory. A null image on failure, with the decoder's reason in `*error`.
+QImage qtDecode(const QByteArray& data, const QByteArray& format, QSize scaledSize, QString* error)
 {
     QBuffer buffer;
     buffer.setData(data);
@@ -57,6 +109,31 @@ QImage decode(const QByteArray& data, const QByteArray& format, QSize scaledSize
     QImage image = reader.read();
     if (image.isNull())
         *error = reader.errorString();
+    return image;
+}
+
+// Decodes `data` as qtDecode does, except where Qt's reader would show a wrong picture: bit-field
+// bitmaps are decoded here (at their own size), other bitmaps normalised first, and a JPEG whose
+// decoder reports corrupt data (see jpegCorrupt) or, when `unterminated`, any trouble is refused.
+QImage decode(const QByteArray& data, const QByteArray& format, QSize scaledSize, bool unterminated,
+              QString* error)
+{
+    if (format == "bmp") {
+        if (std::optional<QImage> own = decodeBitFieldBitmap(data)) {
+            if (own->isNull())
+                *error = QStringLiteral("bit-field masks that cannot be read");
+            return *own;
+        }
+        return qtDecode(normalisedBitmap(data), format, scaledSize, error);
+    }
+    if (format != "jpeg")
+        return qtDecode(data, format, scaledSize, error);
+    const JpegWarnings warnings;
+    QImage image = qtDecode(data, format, scaledSize, error);
+    if (!image.isNull() && jpegCorrupt(warnings.list(), unterminated)) {
+        *error = warnings.list().join(QLatin1Char('\n'));
+        return {};
+    }
     return image;
 }
 
@@ -89,7 +166,7 @@ QImage Picture::scaled(QSize target) const
         raise(ErrOutOfMemory);
     allowLargePictures();
     QString error;
-    QImage image = decode(m_data, m_format, m_turned ? target.transposed() : target, &error);
+    QImage image = decode(m_data, m_format, m_turned ? target.transposed() : target, m_unterminated, &error);
     if (image.isNull())
         raise(canAllocate(m_size) ? ErrInvalidPicture : ErrOutOfMemory, error);
     if (image.size() != target)
@@ -103,7 +180,7 @@ QImage Picture::full() const
         return {};
     allowLargePictures();
     QString error;
-    QImage image = decode(m_data, m_format, QSize(), &error);
+    QImage image = decode(m_data, m_format, QSize(), m_unterminated, &error);
     if (image.isNull())
         raise(canAllocate(m_size) ? ErrInvalidPicture : ErrOutOfMemory, error);
     return paintable(image);
@@ -149,24 +226,31 @@ Picture Picture::fromBytes(const QByteArray& data, const QString& name)
     if (kind == PictureKind::Unknown)
         raise(ErrInvalidPicture, name);
     const ClaimedSize claimed = pictureHeaderSize(data);
-    if (!claimed.isValid() || tooLarge(claimed.width, claimed.height) || !pictureIsWhole(data))
+    if (!claimed.isValid() || tooLarge(claimed.width, claimed.height))
+        raise(ErrInvalidPicture, name);
+    const PictureEnd end = pictureEnd(data);
+    if (end == PictureEnd::Cut)
         raise(ErrInvalidPicture, name);
 
     Picture picture;
     picture.m_format = formatName(kind);
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, picture.m_format);
-    reader.setAutoTransform(true);
-    QSize size = reader.size();
-    if (kind == PictureKind::Bmp && size.height() < 0)
-        size.setHeight(-size.height()); // Qt gives a bitmap stored top row first a negative height
-    if (!size.isValid() || size.isEmpty() || tooLarge(size.width(), size.height()))
-        raise(ErrInvalidPicture, name);
-    picture.m_turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    picture.m_unterminated = end == PictureEnd::Unterminated;
+    // A bitmap's and a GIF's size is what their headers state (a GIF shows its whole logical screen,
+    // whatever the size of its first image); a JPEG's comes from its reader, which also knows its EXIF
+    // orientation.
+    QSize size(int(claimed.width), int(claimed.height));
+    if (kind == PictureKind::Jpeg) {
+        QBuffer buffer;
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, picture.m_format);
+        reader.setAutoTransform(true);
+        size = reader.size();
+        if (!size.isValid() || size.isEmpty() || tooLarge(size.width(), size.height()))
+            raise(ErrInvalidPicture, name);
+        picture.m_turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    }
     picture.m_size = picture.m_turned ? size.transposed() : size;
-    buffer.close();
     picture.m_data = data;
     return picture;
 }

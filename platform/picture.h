@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -23,7 +24,8 @@ public:
     QByteArray format() const { return m_format; }
 
     // The picture stretched to `target` pixels, aspect ratio ignored, upright. JPEG is decoded at a
-    // reduced scale inside the decoder where that suffices. Raises error 481 when it cannot be decoded,
+    // reduced scale inside the decoder where that suffices. Raises error 481 when it cannot be decoded
+    // (a JPEG also when its decoder reports its data corrupt, see jpegCorrupt),
     // 7 when the target is above MaxPicturePixels or memory cannot be had. The empty picture or an
     // empty target gives a null image. Images come as Format_RGB32, or ARGB32_Premultiplied with alpha.
     QImage scaled(QSize target) const;
@@ -41,6 +43,7 @@ private:
     QByteArray m_format;
     QSize m_size;
     bool m_turned = false; // the EXIF orientation turns the stored picture by 90 or 270 degrees
+    bool m_unterminated = false; // a JPEG whose data stops inside its last scan (see picturecheck.h)
 };
 
 // The empty picture.
@@ -55,6 +58,13 @@ Picture LoadPictureFile(const QString& systemPath);
 // The whole content of a file, read at once, with LoadPictureFile's errors (53, 76, 75) for a file that
 // is missing, in a missing folder, a folder, or cannot be read.
 QByteArray ReadPictureFile(const QString& systemPath);
+
+// True when the JPEG decoder's warnings `warnings` say the data is corrupt: cut short, a bad code,
+// or more than MaxStrayJpegBytes extraneous bytes before a marker (a few stray bytes, common in
+// cameras' files, do not count). For a JPEG whose data stops without its end marker
+// (`unterminated`) any warning counts: its last pixels may be missing.
+bool jpegCorrupt(const QStringList& warnings, bool unterminated);
+constexpr qint64 MaxStrayJpegBytes = 16;
 
 // The largest picture, in pixels, that is loaded: 256 Mi pixels (1 GiB at 4 bytes a pixel).
 constexpr qint64 MaxPicturePixels = qint64(1) << 28;

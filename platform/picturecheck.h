@@ -15,8 +15,9 @@ enum class PictureKind { Unknown, Bmp, Jpeg, Gif };
 PictureKind sniffPicture(const QByteArray& data);
 
 // Width and height as the header states them, before any orientation: a bitmap's info header
-// (absolute height), a JPEG's first frame header (SOF0-SOF15), a GIF's logical screen (or the first
-// image's extent when the screen is 0 x 0). Not valid when the header is missing, cut short or
+// (absolute height; the 12-byte and 64-byte OS/2 headers too), a JPEG's first frame header
+// (SOF0-SOF15), a GIF's logical screen, which is the size of the picture shown (or the first image's
+// extent when the screen is 0 x 0). Not valid when the header is missing, cut short or
 // states no size. Values are not clamped: a bitmap may claim 2^31 - 1 pixels a side.
 struct ClaimedSize {
     qint64 width = 0;
@@ -26,14 +27,27 @@ struct ClaimedSize {
 };
 ClaimedSize pictureHeaderSize(const QByteArray& data);
 
-// True when the file holds the whole picture its header describes:
-// - JPEG: the segments lead to a scan, and an end-of-image marker FF D9 stands after the last
-//   start-of-scan marker FF DA (an EXIF thumbnail inside APP1 has its own pair and does not count);
-// - GIF: the first image's data sub-blocks end, with their 0 terminator, inside the file (what comes
-//   after, further frames or the trailer, may be missing);
-// - bitmap: the file holds the pixel data at bfOffBits that the info header needs (rows padded to
-//   4 bytes for uncompressed data; biSizeImage bytes, or at least one, for RLE).
-// False for anything else, including headers this check does not understand.
-bool pictureIsWhole(const QByteArray& data);
+// How far a file holds the picture its header describes:
+// - Whole: every pixel is there. JPEG: the segments lead through the scans to an end-of-image marker
+//   FF D9 (what follows it does not count; an EXIF thumbnail inside APP1 is skipped with its segment).
+//   GIF: the first image's data sub-blocks end with their 0 terminator, or, where the data stops
+//   before it, the LZW codes present give every pixel of that image (further frames and the trailer
+//   may be missing). Bitmap: the file holds the pixel data at bfOffBits that the info header needs
+//   (rows padded to 4 bytes for uncompressed data; biSizeImage bytes, or at least one, for RLE).
+// - Unterminated: a sequential JPEG in one scan of all its components whose data stops inside that
+//   scan, with no end marker: only the decoder can tell whether every pixel is there.
+// - Cut: anything else, including headers this check does not understand.
+// The fields of a bitmap's headers that the checks and decoders use. Valid when the header is one
+// of the known sizes (12 and 64 for OS/2, 40, 52, 56, 108, 124) and every field lies inside the data.
+// `height` keeps its sign: negative for rows stored top row first.
+struct BitmapHeader {
+    bool valid = false;
+    qint64 offBits = 0, headerSize = 0, width = 0, height = 0, bpp = 0, compression = 0, sizeImage = 0,
+           coloursUsed = 0;
+};
+BitmapHeader bitmapHeader(const QByteArray& data);
+
+enum class PictureEnd { Cut, Whole, Unterminated };
+PictureEnd pictureEnd(const QByteArray& data);
 
 } // namespace platform

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QtGlobal>
 
 namespace testsupport {
 
@@ -18,6 +19,11 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 QImage quarteredImage(int w, int h);
 // Colours of quarteredImage's quarters, in the order above.
 extern const QColor QuarterColours[4];
+// True when `seen` is within `tolerance` of `want` in each channel.
+bool near(QColor seen, QColor want, int tolerance = 24);
+// True when the centres of the quarters of `image` show `colours` (QuarterColours when empty), in
+// reading order.
+bool showsQuarters(const QImage& image, const QList<QColor>& colours = {}, int tolerance = 40);
 // A busy w x h picture (gradients and stripes) whose compressed data is most of its file.
 QImage busyImage(int w, int h);
 
@@ -33,6 +39,20 @@ QByteArray gifBytes(const QList<QImage>& frames, int delayCs = 20);
 QByteArray jpegBytes(int w, int h, QColor c, int quality = 85, bool progressive = false);
 QByteArray jpegBytes(const QImage& picture, int quality = 85, bool progressive = false);
 
+// A bitmap of the less common kinds, written byte by byte: OS/2 headers, short palettes, bit fields,
+// rows stored top row first.
+// How bmpOf writes a bitmap.
+struct BmpLayout {
+    int headerSize = 40;       // 12 (OS/2 1.x), 40, 56 or 64 (OS/2 2.x)
+    int bpp = 24;              // 8 (indexed through the picture's own colours), 16, 24 or 32
+    QList<quint32> masks = {}; // red, green, blue(, alpha) bit fields; with them the pixels are coded so
+    int paletteEntries = 256;  // for 8 bits: the palette entries the file holds (the header states none)
+    bool topDown = false;      // rows stored top row first (negative height)
+    int compression = -1;      // stated compression; -1: what the layout needs
+};
+QByteArray bmpOf(const QImage& picture, const BmpLayout& layout);
+
+
 // A 24-bit bitmap of solid colour `c`, or of `picture`, through Qt's writer.
 QByteArray bmpBytes(int w, int h, QColor c);
 QByteArray bmpBytes(const QImage& picture);
@@ -41,8 +61,6 @@ QByteArray bmpBytes(const QImage& picture);
 // (1-8). A viewer shows the stored picture turned: 3 by 180 degrees, 6 by 90 clockwise, 8 by 90
 // counter-clockwise.
 QByteArray withExifOrientation(const QByteArray& jpeg, int orientation);
-// The stored picture that, shown with `orientation` (1, 3, 6 or 8), looks like `upright`.
-QImage storedForOrientation(const QImage& upright, int orientation);
 // `jpeg` with an APP1 EXIF segment that carries `thumbnail` (a whole JPEG) as its thumbnail.
 QByteArray withExifThumbnail(const QByteArray& jpeg, const QByteArray& thumbnail);
 
@@ -57,9 +75,5 @@ QByteArray absurdJpegHeader(int w, int h);
 QByteArray truncated(const QByteArray& bytes, double fraction);
 // A bitmap, GIF or JPEG cut right where its pixel data would begin.
 QByteArray headerOnly(const QByteArray& bytes);
-
-// Writes a few small pictures of each kind (bitmap, JPEG with and without EXIF orientation, still
-// and animated GIF) into `folder`, creating it. False when any cannot be written.
-bool writeSamples(const QString& folder);
 
 } // namespace testsupport
