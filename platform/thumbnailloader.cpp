@@ -170,8 +170,9 @@ void queueJob(const std::shared_ptr<BatchState>& state, int slot, const Picture&
     workers().start([state, slot, picture] { runJob(state, slot, picture); }, priority);
 }
 
-// A light job, on the asking thread: decoded here unless the header claims a large picture, which
-// goes to a worker (true is returned then, and the job waits there).
+// A light job, on the asking thread: decoded here unless the picture decodes to a large one (the
+// loaded picture's size is what the decoder makes: a GIF's logical screen), which goes to a worker
+// (true is returned then, and the job waits there).
 bool runLightJob(const std::shared_ptr<BatchState>& state, Entry& entry)
 {
     const ThumbnailJob job = entry.job;

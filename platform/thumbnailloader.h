@@ -86,8 +86,9 @@ public:
     // Supersedes the current batch.
     void cancel();
 
-    // Files up to this size are decoded by the thread that takes them, unless their header claims
-    // more than LightPixels: then a worker decodes them too.
+    // Files up to this size are decoded by the thread that takes them, unless the picture decodes to
+    // more than LightPixels (a GIF to its whole logical screen, whatever its first image's size):
+    // then a worker decodes them too. A file that cannot be loaded is never decoded there.
     static constexpr qint64 LightFileBytes = 64 * 1024;
     static constexpr qint64 LightPixels = 1 << 20;
     // The number of worker threads.
