@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include "platform/runtime.h"
+#include "platform/twips.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -8,7 +9,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QtMath>
 
 namespace platform {
 
@@ -86,8 +93,8 @@ Frame::Frame(QWidget* parent, const QString& name) : Control(new QFrame(parent),
 // ----- PictureBox -----
 
 namespace {
-// The widget behind a picture box: paints its picture at the top left.
-class PictureBoxWidget : public QWidget {
+// The picture of a picture box, one picture pixel per device pixel, at the top left.
+class PictureSurface : public QWidget {
 public:
     using QWidget::QWidget;
     QImage image;
@@ -98,8 +105,60 @@ protected:
         if (image.isNull())
             return;
         QPainter painter(this);
-        painter.drawImage(QPoint(0, 0), image);
+        painter.drawImage(QPointF(0, 0), image);
     }
+};
+
+// The widget behind a picture box: a frameless view of its picture, scrolled when the box is smaller.
+class PictureBoxWidget : public QScrollArea {
+public:
+    explicit PictureBoxWidget(QWidget* parent) : QScrollArea(parent), surface(new PictureSurface)
+    {
+        setFrameStyle(QFrame::NoFrame);
+        setFocusPolicy(Qt::StrongFocus);
+        setWidget(surface);
+        surface->resize(0, 0);
+    }
+    PictureSurface* surface;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool home = event->key() == Qt::Key_Home;
+        if (!home && event->key() != Qt::Key_End)
+            return QScrollArea::keyPressEvent(event);
+        for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+            bar->setValue(home ? bar->minimum() : bar->maximum());
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() != Qt::LeftButton)
+            return QScrollArea::mousePressEvent(event);
+        m_dragFrom = event->globalPosition().toPoint();
+        m_dragging = true;
+        viewport()->setCursor(Qt::ClosedHandCursor);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (!m_dragging)
+            return QScrollArea::mouseMoveEvent(event);
+        const QPoint to = event->globalPosition().toPoint();
+        const QPoint moved = to - m_dragFrom;
+        m_dragFrom = to;
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - moved.x());
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - moved.y());
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (!m_dragging || event->button() != Qt::LeftButton)
+            return QScrollArea::mouseReleaseEvent(event);
+        m_dragging = false;
+        viewport()->unsetCursor();
+    }
+
+private:
+    QPoint m_dragFrom;
+    bool m_dragging = false;
 };
 } // namespace
 
@@ -110,19 +169,31 @@ void PictureBox::setPicture(const Picture& picture)
     auto* w = static_cast<PictureBoxWidget*>(widget());
     if (!w)
         return;
+    const qreal ratio = w->devicePixelRatioF();
     QImage image;
-    if (!picture.isEmpty())
-        image = AutoSize ? picture.full() : picture.scaled(w->size());
-    w->image = image;
+    if (!picture.isEmpty()) {
+        const QSize box(qCeil(w->width() * ratio), qCeil(w->height() * ratio));
+        image = AutoSize ? picture.full() : picture.scaled(box);
+    }
+    image.setDevicePixelRatio(ratio);
+    const QSize logical(qCeil(image.width() / ratio), qCeil(image.height() / ratio));
+    w->surface->image = image;
+    w->surface->resize(logical);
     if (AutoSize && !image.isNull())
-        w->resize(image.size());
-    w->update();
+        w->resize(logical);
+    w->surface->update();
 }
 
 const QImage& PictureBox::pictureImage() const
 {
     static const QImage none;
-    return widget() ? static_cast<PictureBoxWidget*>(widget())->image : none;
+    return widget() ? static_cast<PictureBoxWidget*>(widget())->surface->image : none;
+}
+
+float PictureBox::ScrollBarSize() const
+{
+    const QWidget* w = widget();
+    return w ? toTwips(w->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w)) : 0.0f;
 }
 
 // ----- CheckBox -----

@@ -37,7 +37,11 @@ public:
     QWidget* container() const { return widget(); }
 };
 
-// A picture box; with auto-size on it takes the size of the picture put into it.
+// A picture box; with auto-size on it takes the size of the picture put into it. A picture shows one
+// of its pixels per device pixel, so on a scaled screen its size in logical pixels is its pixel size
+// divided by the screen's ratio, rounded up. A box smaller than its picture shows scroll bars, and the
+// user moves the picture with them, by dragging it, and with the arrow keys, Page Up/Down, Home (top
+// left) and End (bottom right).
 class PictureBox : public Control {
 public:
     PictureBox(QWidget* parent, const QString& name);
@@ -46,6 +50,8 @@ public:
     void setPicture(const Picture& picture);
     bool AutoSize = true;
     const QImage& pictureImage() const;
+    // The thickness of the box's scroll bars, in twips.
+    float ScrollBarSize() const;
 };
 
 class CheckBox : public Control {

@@ -6,8 +6,11 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
+#include <QTimer>
 
 namespace platform {
 
@@ -20,6 +23,13 @@ QList<Form*>& registry()
 } // namespace
 
 QList<Form*> loadedForms() { return registry(); }
+
+ScreenArea WorkArea()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect r = screen ? screen->availableGeometry() : QRect();
+    return {toTwips(r.left()), toTwips(r.top()), toTwips(r.width()), toTwips(r.height())};
+}
 
 Form::Form(const QString& name, float clientWidth, float clientHeight)
     : QWidget(nullptr), m_client(new QWidget(this))
@@ -77,11 +87,41 @@ void Form::setTop(float twips) { Move(Left(), twips); }
 void Form::Move(float left, float top)
 {
     const QPoint p(toPixels(left), toPixels(top));
-    if (!isVisible()) {
-        m_pendingPos = p;
-        m_hasPendingPos = true;
-    }
+    m_pendingPos = p;
+    m_hasPendingPos = true;
     move(p); // a top-level's position is its frame's top-left
+    if (isVisible())
+        keepPlacement();
+}
+
+void Form::keepPlacement()
+{
+    // The window manager frames a new window a little after it is mapped, and a move or resize made
+    // before that may land the inner area, not the frame, where the frame was asked to be. Until the
+    // frame has been seen where it was asked, a few times running, the window is moved there again.
+    // Checked every 20 ms while the program runs on, for at most 3 s.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return; // elsewhere the toolkit's placement is final
+    if (m_placementCheck)
+        m_placementCheck->deleteLater();
+    auto* check = new QTimer(this);
+    m_placementCheck = check;
+    connect(check, &QTimer::timeout, this, [this, check, ticks = 0, steady = 0]() mutable {
+        if (!m_loaded || !isVisible() || WindowState() != 0 || ++ticks > 150 || steady >= 5) {
+            check->deleteLater();
+            return;
+        }
+        const std::optional<QPoint> at = placedFrameTopLeft(this);
+        if (!at)
+            return;
+        if (*at == m_pendingPos) {
+            ++steady;
+            return;
+        }
+        steady = 0;
+        move(m_pendingPos);
+    });
+    check->start(20);
 }
 
 void Form::setWidth(float twips)
@@ -194,6 +234,8 @@ void Form::Show(int mode)
     m_shown = true;
     show();
     layoutClient();
+    if (first && m_hasPendingPos)
+        keepPlacement();
     if (first)
         raiseResize();
     if (mode == 1 && m_loaded) {

@@ -3,12 +3,14 @@
 // load, resize and unload events, modal and modeless showing, and the unload that discards it.
 
 #include <QMargins>
+#include <QPointer>
 #include <QSize>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 
 class QMenuBar;
+class QTimer;
 
 namespace platform {
 
@@ -33,6 +35,8 @@ public:
     // changes; the run that set it then continues with the new size.
     void setWidth(float twips);
     void setHeight(float twips);
+    // Places the frame's top-left. Where the window manager frames a window only after it is shown,
+    // the window is put there again, for a short while, until its frame is seen where it was asked.
     void Move(float left, float top);
 
     // The inner area below the menu bar.
@@ -88,6 +92,7 @@ private:
     void layoutClient();
     int menuBarHeight() const;
     void setOuterSize(int widthPx, int heightPx);
+    void keepPlacement();
 
     QWidget* m_client = nullptr;
     QMenuBar* m_menuBar = nullptr;
@@ -97,10 +102,20 @@ private:
     bool m_resizePending = false;
     QSize m_designClient;
     bool m_hasPendingPos = false;
-    QPoint m_pendingPos; // outer top-left asked for before the window was first shown
+    QPoint m_pendingPos; // outer top-left last asked for
+    QPointer<QTimer> m_placementCheck;
     ResizeState m_lastRaised;
     int m_running = 0;
 };
+
+// The part of the screen that windows may take: the screen less the desktop's panels, in twips.
+struct ScreenArea {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+};
+ScreenArea WorkArea();
 
 // Every loaded window, in the order they were loaded.
 QList<Form*> loadedForms();

@@ -1,8 +1,8 @@
 #include "platform/framemetrics.h"
 
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
-#include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <cstring>
@@ -37,7 +37,7 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
     xcb_intern_atom_reply_t* reply =
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return a;
 }
@@ -91,14 +91,22 @@ bool requestExtents(xcb_connection_t* c, xcb_window_t window, QMargins* out)
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 2000) {
-        if (readExtents(c, window, out))
-            return true;
-        QThread::msleep(5);
-    }
-    return false;
+    if (readExtents(c, window, out))
+        return true;
+    // The answer is awaited in an event loop that keeps timers, repaints and the other windows' events
+    // running; the user's input waits until it is over. Looked for every few milliseconds, at most 2 s.
+    QEventLoop loop;
+    QTimer poll;
+    bool answered = false;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        answered = readExtents(c, window, out);
+        if (answered)
+            loop.quit();
+    });
+    QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+    poll.start(5);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return answered;
 }
 #endif
 } // namespace
@@ -129,6 +137,31 @@ QMargins probeFrame()
     return frame;
 }
 } // namespace
+
+std::optional<QPoint> placedFrameTopLeft(QWidget* window)
+{
+    QWindow* handle = window->windowHandle();
+    if (!window->isVisible() || !handle || !handle->handle())
+        return std::nullopt;
+#ifdef TARNAVEL_USE_XCB
+    if (xcb_connection_t* c = x11Connection()) {
+        QMargins m;
+        const xcb_window_t id = xcb_window_t(window->winId());
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        if (!screen || !readExtents(c, id, &m))
+            return std::nullopt; // not framed yet
+        xcb_translate_coordinates_reply_t* at =
+            xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, id, screen->root, 0, 0), nullptr);
+        if (!at)
+            return std::nullopt;
+        const QPoint client(at->dst_x, at->dst_y);
+        std::free(at);
+        const qreal ratio = handle->devicePixelRatio();
+        return QPoint(qRound((client.x() - m.left()) / ratio), qRound((client.y() - m.top()) / ratio));
+    }
+#endif
+    return std::nullopt;
+}
 
 QMargins windowFrame(QWidget* window)
 {

@@ -2,6 +2,8 @@
 // The widths of the frame that the window manager puts around a top-level window.
 
 #include <QMargins>
+#include <QPoint>
+#include <optional>
 
 class QWidget;
 
@@ -11,5 +13,10 @@ namespace platform {
 // window system says now; a window not yet shown gets the frame last seen on any window, or, on X11,
 // the frame the window manager announces for it when asked before mapping. Zero where there is none.
 QMargins windowFrame(QWidget* window);
+
+// Where the window system has put the top-left of a shown window's frame, read from the X server once
+// the window manager has framed the window. Nothing before that, and nothing where the window system
+// does not tell it apart from the toolkit's own geometry (there the toolkit's placement is final).
+std::optional<QPoint> placedFrameTopLeft(QWidget* window);
 
 } // namespace platform

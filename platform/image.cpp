@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
 
 namespace platform {
 
@@ -15,6 +16,8 @@ ImageWidget::ImageWidget(QWidget* parent) : QFrame(parent)
 void ImageWidget::setImage(const QImage& image)
 {
     m_image = image;
+    if (!m_image.isNull())
+        m_image.setDevicePixelRatio(devicePixelRatioF());
     update();
 }
 
@@ -25,10 +28,10 @@ void ImageWidget::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(this);
     const QRect target = contentsRect();
-    if (stretch || m_image.size() == target.size())
-        painter.drawImage(target, m_image);
+    if (stretch)
+        painter.drawImage(QRectF(target), m_image);
     else
-        painter.drawImage(target.topLeft(), m_image);
+        painter.drawImage(QPointF(target.topLeft()), m_image);
 }
 
 void ImageWidget::mousePressEvent(QMouseEvent* event)
@@ -71,7 +74,11 @@ ImageWidget* Image::imageWidget() const { return static_cast<ImageWidget*>(widge
 
 QSize Image::pictureSize() const
 {
-    return widget() ? imageWidget()->contentsRect().size() : QSize();
+    if (!widget())
+        return {};
+    const QSize logical = imageWidget()->contentsRect().size();
+    const qreal ratio = imageWidget()->devicePixelRatioF();
+    return {qRound(logical.width() * ratio), qRound(logical.height() * ratio)};
 }
 
 void Image::setPicture(const Picture& picture)

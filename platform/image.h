@@ -1,6 +1,6 @@
 #pragma once
 // The image control: shows a picture stretched to its own size inside a fixed single border, and
-// keeps only a copy of the picture at that size.
+// keeps only a copy of the picture at that size, in the screen's device pixels.
 
 #include "platform/control.h"
 #include "platform/picture.h"
@@ -41,10 +41,12 @@ public:
     // Decodes the picture at the control's inner size and shows it; the empty picture clears it.
     // Raises the picture's decode error (481) and leaves the control as it was.
     void setPicture(const Picture& picture);
-    // Shows an already decoded picture (stretched when its size differs).
+    // Shows an already decoded picture (stretched when its size differs from pictureSize()).
     void setPictureImage(const QImage& image);
     bool hasPicture() const;
-    // The size, in pixels, at which this control keeps its picture.
+    // The size at which this control keeps its picture: its inner size in device pixels, so that on a
+    // scaled screen the picture shows one of its pixels per pixel of the screen. The picture kept
+    // carries the screen's device pixel ratio.
     QSize pictureSize() const;
     const QImage& pictureImage() const;
 

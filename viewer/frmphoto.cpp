@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/picture.h"
 #include "platform/runtime.h"
+#include "viewer/viewerfit.h"
 
 using namespace platform;
 using namespace MdlSelect;
@@ -33,11 +34,27 @@ void FrmPhoto::Form_Load()
         return;
     }
     setCaption(PhotoFolder + QStringLiteral("\\") + PhotoName);
-    // The inner area, not the outer size, takes the picture's size.
-    setWidth(PicPhoto.Width() + (Width() - ScaleWidth()));
-    setHeight(PicPhoto.Height() + (Height() - ScaleHeight()));
-    setTop(0);
-    setLeft(0);
+    // The inner area takes the picture's size, as far as the screen's work area less the frame allows;
+    // a larger picture is scrolled inside it.
+    const float frameWidth = Width() - ScaleWidth();
+    const float frameHeight = Height() - ScaleHeight();
+    const ScreenArea area = WorkArea();
+    const QSizeF inner = viewerfit::innerSize(QSizeF(PicPhoto.Width(), PicPhoto.Height()),
+                                              QSizeF(area.width - frameWidth, area.height - frameHeight),
+                                              PicPhoto.ScrollBarSize());
+    PicPhoto.Move(0, 0, float(inner.width()), float(inner.height()));
+    setWidth(float(inner.width()) + frameWidth);
+    setHeight(float(inner.height()) + frameHeight);
+    setTop(area.top);
+    setLeft(area.left);
+}
+
+void FrmPhoto::Form_Resize()
+{
+    // The picture box fills the inner area, so that a window the user makes larger or smaller scrolls
+    // what no longer fits.
+    if (WindowState() != 1)
+        PicPhoto.Move(0, 0, ScaleWidth(), ScaleHeight());
 }
 
 void FrmPhoto::Form_Unload(std::int16_t& /*Cancel*/) { clearReference(); }

@@ -1,5 +1,6 @@
 #pragma once
-// The photo window: one photo at its own size, the window's inner area fitted to it.
+// The photo window: one photo at its own size, one picture pixel per screen pixel; the window's inner
+// area fitted to it within the screen's work area, a larger photo scrolled.
 
 #include "platform/controls.h"
 #include "platform/form.h"
@@ -14,12 +15,12 @@ public:
     FrmPhoto();
     ~FrmPhoto() override;
 
-
     // Controls, by their design names.
     platform::PictureBox PicPhoto;
 
 protected:
     void Form_Load() override;
+    void Form_Resize() override;
     void Form_Unload(std::int16_t& Cancel) override;
 
 };

@@ -1,0 +1,149 @@
+// The photo viewer: its window fitted to the picture and the screen's work area, a larger picture
+// scrolled to every corner, the clicked photo's path in its caption, an unreadable picture told; the
+// thumbnail and the viewer crisp on a scaled screen (this executable runs again with QT_SCALE_FACTOR).
+
+#include "support/browsefixture.h"
+#include "support/modal.h"
+#include "platform/errors.h"
+#include "support/picturefiles.h"
+#include "viewer/frmphoto.h"
+#include "viewer/viewerfit.h"
+
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QtMath>
+
+using namespace testsupport;
+
+namespace {
+// A picture whose every pixel tells where it is.
+QImage positionImage(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb(x & 255, y & 255, ((x >> 8) << 4) | (y >> 8)));
+    return image;
+}
+
+qreal ratio() { return QGuiApplication::primaryScreen()->devicePixelRatio(); }
+
+// Whether the viewport's top-left device pixel is the file's pixel at the scroll position.
+bool topLeftMatches(QScrollArea* box, const QImage& file)
+{
+    const QPointF at = QPointF(box->horizontalScrollBar()->value(), box->verticalScrollBar()->value()) * ratio();
+    const QColor seen = box->viewport()->grab().toImage().pixelColor(0, 0);
+    return seen == file.pixelColor(qFloor(at.x()), qFloor(at.y())) || seen == file.pixelColor(qCeil(at.x()), qCeil(at.y()));
+}
+} // namespace
+
+class TestViewer : public QObject {
+    Q_OBJECT
+private slots:
+    void innerSize_data();
+    void innerSize();
+    void viewerOnPicture_data();
+    void viewerOnPicture();
+};
+
+void TestViewer::innerSize_data()
+{
+    QTest::addColumn<QSizeF>("picture");
+    QTest::addColumn<QSizeF>("inner");
+    // Room 1000 x 800, bars 20 thick.
+    QTest::newRow("fits") << QSizeF(300, 200) << QSizeF(300, 200);
+    QTest::newRow("as large as the room") << QSizeF(1000, 800) << QSizeF(1000, 800);
+    QTest::newRow("wider: the bar below adds to the height") << QSizeF(3000, 500) << QSizeF(1000, 520);
+    QTest::newRow("wider, and the bar below leaves too little height") << QSizeF(3000, 790) << QSizeF(1000, 800);
+    QTest::newRow("taller: the bar beside adds to the width") << QSizeF(400, 2000) << QSizeF(420, 800);
+}
+
+void TestViewer::innerSize()
+{
+    QFETCH(QSizeF, picture);
+    QFETCH(QSizeF, inner);
+    QCOMPARE(viewerfit::innerSize(picture, QSizeF(1000, 800), 20), inner);
+}
+
+void TestViewer::viewerOnPicture_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QSize>("overRoom"); // the picture's logical size less the room a window has
+    QTest::addColumn<QString>("caption"); // empty: the picture cannot be read
+    QTest::newRow("smaller, in a folder") << "v" << QSize(-200, -150) << "C:\\v\\photo.bmp";
+    QTest::newRow("smaller, at the drive's root") << "" << QSize(-200, -150) << "C:\\\\photo.bmp";
+    QTest::newRow("as large as the work area") << "v" << QSize(0, 0) << "C:\\v\\photo.bmp";
+    QTest::newRow("wider") << "v" << QSize(300, -100) << "C:\\v\\photo.bmp";
+    QTest::newRow("larger both ways") << "v" << QSize(500, 400) << "C:\\v\\photo.bmp";
+    QTest::newRow("unreadable") << "u" << QSize(-200, -150) << "";
+}
+
+void TestViewer::viewerOnPicture()
+{
+    QFETCH(QString, folder);
+    QFETCH(QSize, overRoom);
+    QFETCH(QString, caption);
+    RuntimeRecorder recorder;
+    BrowseFixture drive;
+    FrmSelect* window = startGridWindow();
+    const auto close = qScopeGuard([] { closeMainWindow(); });
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize picture = (area.size().shrunkBy(window->frameMargins()) + overRoom) * ratio();
+    const QImage file = positionImage(picture);
+    const QString path = folder.isEmpty() ? QStringLiteral("C:\\") : drive.makeFolder(folder);
+    drive.writeBytes(path, QStringLiteral("photo.bmp"), caption.isEmpty() ? QByteArray("not a picture") : bmpBytes(file));
+    browse(window, path);
+
+    // The cell's picture: the cell's logical size (the twips layout) in device pixels, drawn one to one.
+    QCOMPARE(window->Img_Photo[0].widget()->contentsRect().size(), QSize(118, 78));
+    QImage reference = file.scaled(QSize(qRound(118 * ratio()), qRound(78 * ratio())), Qt::IgnoreAspectRatio,
+                                   Qt::SmoothTransformation); // a reference downscale, at the screen's ratio
+    reference.setDevicePixelRatio(ratio());
+    if (!caption.isEmpty())
+        QCOMPARE(window->Img_Photo[0].pictureImage(), reference);
+
+    bool seen = false;
+    whenModal([](QWidget* w) { return qobject_cast<FrmPhoto*>(w) != nullptr; }, [&](QWidget* w) {
+        auto* viewer = static_cast<FrmPhoto*>(w);
+        const auto closeBox = qScopeGuard([viewer] { viewer->close(); });
+        QCOMPARE(viewer->Caption(), caption);
+        QCOMPARE(viewer->frameGeometry().united(area), area);
+        QCOMPARE(viewer->frameGeometry().topLeft(), area.topLeft());
+        auto* box = static_cast<QScrollArea*>(viewer->PicPhoto.widget());
+        QCOMPARE(box->geometry(), viewer->client()->rect());
+        // One picture pixel per device pixel: the inner area is the picture when it fits.
+        const QSize shown(qCeil(picture.width() / ratio()), qCeil(picture.height() / ratio()));
+        if (overRoom.width() <= 0 && overRoom.height() <= 0)
+            QCOMPARE(viewer->client()->size(), shown);
+        // End, a drag and Home reach every corner of the picture.
+        QScrollBar* across = box->horizontalScrollBar();
+        QScrollBar* down = box->verticalScrollBar();
+        const auto toEnd = [&] { return QSize(across->value(), down->value()) + box->viewport()->size() - shown; };
+        QTest::keyClick(box, Qt::Key_End);
+        QCOMPARE(toEnd(), QSize(0, 0));
+        QVERIFY(topLeftMatches(box, file));
+        QTest::mousePress(box->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::mouseMove(box->viewport(), QPoint(80, 70));
+        QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, QPoint(80, 70));
+        QCOMPARE(toEnd(), QSize(-std::min(30, across->maximum()), -std::min(20, down->maximum())));
+        QTest::keyClick(box, Qt::Key_Home);
+        QCOMPARE(across->value() + down->value(), 0);
+        QVERIFY(topLeftMatches(box, file));
+        seen = true;
+    });
+    window->Img_Photo_Click(0);
+    QTRY_COMPARE(FrmPhoto::Existing(), nullptr);
+    cancelModalWaits();
+    QCOMPARE(seen, !caption.isEmpty());
+    QCOMPARE(window->Caption(), QStringLiteral("Tarnavel（1 / 1）")); // the same page
+    QCOMPARE(recorder.messages.size(), caption.isEmpty() ? 1 : 0);
+    if (caption.isEmpty()) // told, with the reason
+        QVERIFY(recorder.messages.first().startsWith(QStringLiteral("Tarnavel|C:\\u\\photo.bmp を表示できません。\n%1")
+                                                          .arg(platform::errorText(platform::ErrInvalidPicture))));
+}
+
+QTEST_MAIN(TestViewer)
+#include "tst_viewer.moc"
