@@ -1,10 +1,13 @@
 #include "support/browsefixture.h"
 
 #include "app/mdlselect.h"
+#include "folder/frmfolder.h"
 #include "platform/drives.h"
 #include "platform/runtime.h"
+#include "support/modal.h"
 #include "support/picturefiles.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
@@ -68,15 +71,11 @@ FrmSelect* startGridWindow()
 int nestedPageSplit(FrmSelect* window, int outer, int nested)
 {
     const int size = window->PageSize;
-    const auto shows = [&](int slot, int page) {
-        const int n = page * size + slot;
-        return slotShows(window, slot, n, QStringLiteral("p%1.bmp").arg(n, 3, 10, QChar('0')));
-    };
     int split = 0;
-    while (split < size && shows(split, nested))
+    while (split < size && slotShows(window, split, nested * size + split))
         ++split;
     for (int i = split; i < size; ++i)
-        if (!shows(i, outer))
+        if (!slotShows(window, i, outer * size + i))
             return -1;
     return split;
 }
@@ -109,17 +108,43 @@ bool slotShows(FrmSelect* window, int slot, int n, const QString& name)
            qAbs(seen.blue() - want.blue()) <= 2;
 }
 
+bool runFolderCommand(FrmSelect* window, const std::function<void(FrmFolder*)>& answer)
+{
+    const QPointer<FrmSelect> self(window);
+    auto answered = std::make_shared<bool>(false); // outlives this call if the wait gives up
+    whenModal([](QWidget* w) { return w == FrmFolder::Existing(); },
+              [answered, answer](QWidget*) {
+                  *answered = true;
+                  answer(FrmFolder::Existing());
+              });
+    window->MnuFolder.action()->trigger();
+    // The command runs whole inside these waits: the folder window's own loop, then the build.
+    return QTest::qWaitFor([&] { return *answered; }, 10000) &&
+           QTest::qWaitFor([&] { return !FrmFolder::Existing() && (!self || !self->Loaded() || self->PageReady == -1); },
+                           120000);
+}
+
 void browse(FrmSelect* window, const QString& folder)
 {
-    MdlSelect::PhotoFolder = folder;
-    window->PageReady = 0;
-    window->FraPhoto.setVisible(false);
-    window->ListPhotos();
-    window->VScroll.setValue(0);
-    window->ShowPage(window->VScroll.Value());
-    window->ArrangePhotos();
-    window->FraPhoto.setVisible(true);
-    window->PageReady = -1;
+    auto error = std::make_shared<int>(0);
+    const bool ended = runFolderCommand(window, [error, folder](FrmFolder* f) {
+        *error = errorOf([&] { f->Dir1.setPath(folder); });
+        static_cast<QAbstractButton*>((*error ? f->Com_Cancel : f->Com_Ok).widget())->click();
+    });
+    QVERIFY2(ended && *error == 0, qPrintable(QStringLiteral("the folder command did not show %1 (error %2)").arg(folder).arg(*error)));
+}
+
+MainWindowTest::MainWindowTest(bool grid) : window(grid ? startGridWindow() : startMainWindow()) {}
+
+MainWindowTest::~MainWindowTest()
+{
+    cancelModalWaits();
+    closeMainWindow();
+}
+
+bool slotShows(FrmSelect* window, int slot, int n)
+{
+    return slotShows(window, slot, n, QStringLiteral("p%1.bmp").arg(n, 3, 10, QChar('0')));
 }
 
 } // namespace testsupport

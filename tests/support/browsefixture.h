@@ -1,12 +1,15 @@
 #pragma once
-// A temporary drive "C:" with folders of small pictures, and the main window started on it.
+// A temporary drive "C:" with folders of small pictures, the main window started on it, and its folder
+// command driven as a user drives it.
 
 #include "browser/frmselect.h"
 #include "support/testforms.h"
 
 #include <QColor>
 #include <QTemporaryDir>
-#include <memory>
+#include <functional>
+
+class FrmFolder;
 
 namespace testsupport {
 
@@ -45,7 +48,27 @@ void closeMainWindow();
 void setInnerSize(FrmSelect* window, float scaleWidth, float scaleHeight);
 // Whether slot i shows the n-th picture of makeBmpFolder under `name`.
 bool slotShows(FrmSelect* window, int slot, int n, const QString& name);
-// Chooses `folder` as the folder command does after the folder window's OK: scan, first page, cells.
+// Whether slot i shows the n-th picture of makeBmpFolder under its own name, pNNN.bmp.
+bool slotShows(FrmSelect* window, int slot, int n);
+
+// Runs the main window's folder command from its menu item, lets `answer` act on the folder window
+// (leaving it with OK, cancel or the close box), and waits until the command has ended: the folder
+// window gone and no page being built. False when the folder window did not open (the menu item is
+// disabled while a page is built) or the command did not end in time.
+bool runFolderCommand(FrmSelect* window, const std::function<void(FrmFolder*)>& answer);
+// Chooses `folder` through the folder command: opens it in the folder window and presses OK. A folder
+// the folder window cannot open fails the running test.
 void browse(FrmSelect* window, const QString& folder);
+
+// What a test of the main window starts from: message boxes and ends recorded, the drive, the main
+// window at 4 x 3 cells (`grid`) or as it starts. Its end leaves no modal wait, no main window and the
+// system's drives.
+struct MainWindowTest {
+    explicit MainWindowTest(bool grid = true);
+    ~MainWindowTest();
+    RuntimeRecorder recorder;
+    BrowseFixture drive;
+    FrmSelect* window;
+};
 
 } // namespace testsupport

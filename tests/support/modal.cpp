@@ -1,9 +1,7 @@
 #include "support/modal.h"
 
 #include <QApplication>
-#include <QAbstractButton>
-#include <QMessageBox>
-#include <QPointer>
+#include <QTest>
 #include <QTimer>
 
 namespace testsupport {
@@ -18,15 +16,15 @@ void whenModal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
         *elapsed += 10;
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible() && match(modal)) {
+        const bool found = modal && modal->isVisible() && match(modal);
+        if (found || *elapsed > timeoutMs) {
             timer->stop();
             timer->deleteLater();
+        }
+        if (found) {
             act(modal);
             if (done)
                 *done = true;
-        } else if (*elapsed > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
         }
     });
     timer->start();
@@ -40,19 +38,10 @@ void cancelModalWaits()
     }
 }
 
-void acceptNextMessageBox(MessageBoxSeen* seen, int timeoutMs)
+void clickThroughWindow(QWidget* widget, QPoint at)
 {
-    whenModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
-              [seen](QWidget* w) {
-                  auto* box = qobject_cast<QMessageBox*>(w);
-                  if (seen) {
-                      seen->text = box->text();
-                      seen->title = box->windowTitle();
-                      ++seen->count;
-                  }
-                  box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->accept();
-              },
-              nullptr, timeoutMs);
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, at.isNull() ? widget->rect().center() : at));
 }
 
 } // namespace testsupport

@@ -1,6 +1,8 @@
 #pragma once
-// Driving modal windows from a test: poll for the expected window, act on it, with a bound.
+// Driving modal windows from a test: poll for the expected window, act on it, with a bound; and clicks
+// that come through the window system as a user's do.
 
+#include <QPoint>
 #include <QWidget>
 #include <functional>
 
@@ -15,12 +17,8 @@ void whenModal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)
 // Stops every poll that has not found its window yet (a test's cleanup: none is left for the next).
 void cancelModalWaits();
 
-// Closes the next message box with OK and records its text and title.
-struct MessageBoxSeen {
-    QString text;
-    QString title;
-    int count = 0;
-};
-void acceptNextMessageBox(MessageBoxSeen* seen, int timeoutMs = 5000);
+// A click at `at` in `widget` (its middle when null), delivered to its top-level window as the window
+// system does: a window behind a modal one does not take it.
+void clickThroughWindow(QWidget* widget, QPoint at = {});
 
 } // namespace testsupport

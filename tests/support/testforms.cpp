@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/runtime.h"
 
+#include <QCoreApplication>
 #include <QMenuBar>
 
 namespace testsupport {
@@ -15,6 +16,14 @@ int errorOf(const std::function<void()>& action)
         return e.number();
     }
     return 0;
+}
+
+void settle()
+{
+    for (int pass = 0; pass < 2; ++pass) { // what the first pass delivers may post more
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+    }
 }
 
 RuntimeRecorder::RuntimeRecorder()

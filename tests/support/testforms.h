@@ -13,6 +13,10 @@ namespace testsupport {
 // The run-time error number `action` raises, 0 when it raises none.
 int errorOf(const std::function<void()>& action);
 
+// Delivers every window-system event and posted event pending now: what the window system still had to
+// do to the windows after a change has been done.
+void settle();
+
 // Records the runtime's ends, message boxes and "no window left" instead of acting on them, for the
 // life of the object.
 class RuntimeRecorder {
