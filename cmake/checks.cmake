@@ -1,6 +1,8 @@
-# Build options for the checked builds: the sanitizer tree (TARNAVEL_SANITIZE) and the fuzz tree (TARNAVEL_FUZZ).
+# Build options for the checked builds: the sanitizer tree (TARNAVEL_SANITIZE), the fuzz tree (TARNAVEL_FUZZ)
+# and the coverage tree (TARNAVEL_COVERAGE).
 option(TARNAVEL_SANITIZE "Build everything with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer" OFF)
 option(TARNAVEL_FUZZ "Build the libFuzzer targets in fuzz/ (needs clang++)" OFF)
+option(TARNAVEL_COVERAGE "Build the library and the tests with gcov line coverage (needs g++; read it with gcovr)" OFF)
 
 # The sanitizers every checked build compiles and links with; an undefined behaviour stops the run.
 set(TARNAVEL_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
@@ -22,6 +24,15 @@ if(TARNAVEL_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
                       -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Coverage: every object compiled and linked with --coverage; running the tests writes the .gcda files.
+if(TARNAVEL_COVERAGE)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    message(FATAL_ERROR "TARNAVEL_COVERAGE needs g++ (gcov): configure with -DCMAKE_CXX_COMPILER=g++")
+  endif()
+  add_compile_options(--coverage)
+  add_link_options(--coverage)
 endif()
 
 # The environment a test runs in under the sanitizers: leaks reported at exit, only the suppressions
