@@ -61,7 +61,8 @@ namespace {
 // The message for a folder that cannot be opened: the folder, then the runtime's reason.
 void reportFolder(const QString& path, const RuntimeError& e)
 {
-    MsgBox(QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\n%2").arg(path, e.description()), vbExclamation, AppTitle);
+    MsgBox(QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\n%2").arg(path, e.description()), vbExclamation,
+           AppTitle);
 }
 
 } // namespace

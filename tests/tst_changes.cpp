@@ -51,14 +51,14 @@ void TestChanges::changeBetweenPages_data()
 {
     QTest::addColumn<Change>("change");
     QTest::addColumn<int>("emptySlots"); // of page 2's twelve
-    QTest::newRow("file deleted after the scan") << Change([](const QString& r) { QFile::remove(r + "/photos/p013.bmp"); }) << 1;
+    QTest::newRow("file deleted after the scan") << Change([](QString r) { QFile::remove(r + "/photos/p013.bmp"); }) << 1;
     QTest::newRow("folder deleted") << Change([](const QString& r) { QDir(r + "/photos").removeRecursively(); }) << 12;
     QTest::newRow("folder renamed") << Change([](const QString& r) { QDir(r).rename("photos", "renamed"); }) << 12;
     QTest::newRow("folder emptied") << Change([](const QString& r) {
         for (const QString& f : QDir(r + "/photos").entryList(QDir::Files))
             QFile::remove(r + "/photos/" + f);
     }) << 12;
-    QTest::newRow("drive gone") << Change([](const QString& r) { platform::setDriveTable({{QChar('C'), r + "/gone", {}}}); }) << 12;
+    QTest::newRow("drive gone") << Change([](QString r) { platform::setDriveTable({{QChar('C'), r + "/gone", {}}}); }) << 12;
 }
 
 void TestChanges::changeBetweenPages()
@@ -95,14 +95,13 @@ void TestChanges::folderWindow_data()
     QTest::addColumn<QString>("act");   // a drive to pick ("D:") or an entry to open with Enter
     QTest::addColumn<QString>("path");  // where the list and its label are left
     QTest::addColumn<QString>("message");
-    const auto failed = [](const QString& folder, const char* why) {
-        return QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\n%2").arg(folder, QString::fromUtf8(why));
-    };
+    const QString noFolder = QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\nパスが見つかりません。");
+    const QString noDrive = QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\nデバイスが準備されていません。");
     const CDrive fix = CDrive::Fixture;
     QTest::newRow("picked drive unavailable") << fix << "" << "d" << "D:" << "C:\\" << "デバイスが無効です。";
-    QTest::newRow("opened folder deleted") << fix << "C:\\a" << "a/b" << "b" << "C:\\a" << failed("C:\\a\\b", "パスが見つかりません。");
-    QTest::newRow("opened folder's parent deleted") << fix << "C:\\a" << "a" << "b" << "C:\\" << failed("C:\\a\\b", "パスが見つかりません。");
-    QTest::newRow("drive removed under the list") << fix << "D:\\" << "d" << "x" << "C:\\" << failed("D:\\x", "デバイスが準備されていません。");
+    QTest::newRow("opened folder deleted") << fix << "C:\\a" << "a/b" << "b" << "C:\\a" << noFolder.arg("C:\\a\\b");
+    QTest::newRow("opened folder's parent deleted") << fix << "C:\\a" << "a" << "b" << "C:\\" << noFolder.arg("C:\\a\\b");
+    QTest::newRow("drive removed under the list") << fix << "D:\\" << "d" << "x" << "C:\\" << noDrive.arg("D:\\x");
     QTest::newRow("home folder missing: C: is the root") << CDrive::MissingHome << "" << "" << "" << "C:\\" << "";
     QTest::newRow("C: unavailable at load") << CDrive::Missing << "" << "" << "" << "" << "デバイスが無効です。";
 }
