@@ -25,6 +25,12 @@ void remember(const QMargins& m)
 }
 
 #ifdef TARNAVEL_USE_XCB
+// The X server counts in device pixels; a scaled screen's windows are placed in logical ones.
+QMargins inLogicalPixels(const QMargins& m, qreal ratio)
+{
+    return QMargins(qRound(m.left() / ratio), qRound(m.top() / ratio), qRound(m.right() / ratio), qRound(m.bottom() / ratio));
+}
+
 xcb_connection_t* x11Connection()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
@@ -127,7 +133,7 @@ QMargins probeFrame()
 #ifdef TARNAVEL_USE_XCB
     if (xcb_connection_t* c = x11Connection()) {
         if (requestExtents(c, xcb_window_t(probe.winId()), &frame))
-            remember(frame);
+            remember(frame = inLogicalPixels(frame, probe.devicePixelRatio()));
         return frame;
     }
 #endif
@@ -171,7 +177,7 @@ QMargins windowFrame(QWidget* window)
         if (xcb_connection_t* c = x11Connection()) {
             QMargins m;
             if (readExtents(c, xcb_window_t(window->winId()), &m)) {
-                remember(m);
+                remember(m = inLogicalPixels(m, handle->devicePixelRatio()));
                 return m;
             }
         }
