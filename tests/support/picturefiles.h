@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QList>
 #include <QString>
-#include <QtGlobal>
 
 namespace testsupport {
 
@@ -24,20 +23,22 @@ bool near(QColor seen, QColor want, int tolerance = 24);
 // True when the centres of the quarters of `image` show `colours` (QuarterColours when empty), in
 // reading order.
 bool showsQuarters(const QImage& image, const QList<QColor>& colours = {}, int tolerance = 40);
+// A w x h picture of one colour.
+QImage solidImage(int w, int h, QColor c);
 // A busy w x h picture (gradients and stripes) whose compressed data is most of its file.
 QImage busyImage(int w, int h);
 
-// A GIF89a of solid colour `c` with a global palette. With several frames (an animation that loops)
-// the first frame is `c` and the others are other colours.
+// A GIF89a of solid colour `c`. With several frames (an animation that loops) the first frame is `c`
+// and the others are other colours.
 QByteArray gifBytes(int w, int h, QColor c, int frames = 1);
-// A GIF of the pictures as frames (all of one size), each reduced to 256 colours at most; the first
-// frame's palette is global, the others carry their own. `delayCs` is the delay of each frame in
-// hundredths of a second.
+// A GIF of the pictures as frames (all of one size), each reduced to 256 colours at most with a
+// palette of its own, its LZW data stored without compression (9 bits a pixel). `delayCs` is the
+// delay of each frame in hundredths of a second.
 QByteArray gifBytes(const QList<QImage>& frames, int delayCs = 20);
 
 // A JPEG of solid colour `c`, or of `picture`, through Qt's writer.
-QByteArray jpegBytes(int w, int h, QColor c, int quality = 85, bool progressive = false);
 QByteArray jpegBytes(const QImage& picture, int quality = 85, bool progressive = false);
+inline QByteArray jpegBytes(int w, int h, QColor c, int q = 85, bool progressive = false) { return jpegBytes(solidImage(w, h, c), q, progressive); }
 
 // A bitmap of the less common kinds, written byte by byte: OS/2 headers, short palettes, bit fields,
 // rows stored top row first.
@@ -53,9 +54,9 @@ struct BmpLayout {
 QByteArray bmpOf(const QImage& picture, const BmpLayout& layout);
 
 
-// A 24-bit bitmap of solid colour `c`, or of `picture`, through Qt's writer.
-QByteArray bmpBytes(int w, int h, QColor c);
-QByteArray bmpBytes(const QImage& picture);
+// A 24-bit bitmap of solid colour `c`, or of `picture`, stored bottom row first.
+inline QByteArray bmpBytes(const QImage& picture) { return bmpOf(picture, {}); }
+inline QByteArray bmpBytes(int w, int h, QColor c) { return bmpOf(solidImage(w, h, c), {}); }
 
 // `jpeg` with an APP1 EXIF segment right after its start marker whose only tag is the orientation
 // (1-8). A viewer shows the stored picture turned: 3 by 180 degrees, 6 by 90 clockwise, 8 by 90
@@ -64,16 +65,11 @@ QByteArray withExifOrientation(const QByteArray& jpeg, int orientation);
 // `jpeg` with an APP1 EXIF segment that carries `thumbnail` (a whole JPEG) as its thumbnail.
 QByteArray withExifThumbnail(const QByteArray& jpeg, const QByteArray& thumbnail);
 
-// Headers that claim a w x h picture while the file holds almost nothing of it. The GIF and JPEG are
-// otherwise whole (the GIF's one image is 1 x 1 inside a w x h screen; the JPEG is an 8 x 8 picture
-// whose frame header was rewritten); GIF and JPEG sizes stop at 65535.
-QByteArray absurdBmpHeader(int w, int h);
-QByteArray absurdGifHeader(int w, int h);
-QByteArray absurdJpegHeader(int w, int h);
+// `bytes`, a whole bitmap, GIF or (baseline) JPEG, with its header rewritten to claim a w x h picture
+// (a GIF's logical screen; GIF and JPEG sizes stop at 65535) while the file holds only its own.
+QByteArray claiming(QByteArray bytes, int w, int h);
 
 // The first `fraction` (0-1) of `bytes`.
 QByteArray truncated(const QByteArray& bytes, double fraction);
-// A bitmap, GIF or JPEG cut right where its pixel data would begin.
-QByteArray headerOnly(const QByteArray& bytes);
 
 } // namespace testsupport
