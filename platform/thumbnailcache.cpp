@@ -1,0 +1,280 @@
+#include "platform/thumbnailcache.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QtEndian>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+constexpr auto kUri = "Thumb::URI";
+constexpr auto kMTime = "Thumb::MTime";
+constexpr auto kSize = "Thumb::Size";
+constexpr auto kSoftware = "Software";
+
+QString cleanAbsolute(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+bool isInside(const QString& path, const QString& folder)
+{
+    if (path.isEmpty() || folder.isEmpty())
+        return false;
+    if (path == folder)
+        return true;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    return path.startsWith(prefix);
+}
+
+QString flavourFolder(int flavour)
+{
+    switch (flavour) {
+    case 128: return QStringLiteral("normal");
+    case 256: return QStringLiteral("large");
+    default: return QString();
+    }
+}
+
+// The CRC-32 of the PNG format (ISO 3309, reflected polynomial 0xEDB88320) over `type` and `data`.
+quint32 pngCrc(const QByteArray& bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// An uncompressed tEXt chunk, "key\0value", whole: length, type, data, CRC.
+QByteArray textChunk(const QByteArray& key, const QByteArray& value)
+{
+    const QByteArray body = QByteArrayLiteral("tEXt") + key + '\0' + value;
+    QByteArray chunk(4, '\0');
+    qToBigEndian(quint32(body.size() - 4), chunk.data());
+    chunk += body;
+    QByteArray crc(4, '\0');
+    qToBigEndian(pngCrc(body), crc.data());
+    return chunk + crc;
+}
+
+// The PNG of `image` with the standard's keys in tEXt chunks right after the header; empty when
+// the image cannot be encoded. The keys are put in by hand because Qt's writer compresses longer
+// texts into zTXt chunks, which some readers of the cache (GLib's among them) do not look at.
+QByteArray encodeEntry(const QImage& image, const QByteArray& uri, const FileStamp& stamp)
+{
+    // The pixels alone: texts the picture brought with it (its own Thumb:: keys, for one) stay out.
+    QImage source = image;
+    if (source.format() == QImage::Format_Indexed8 || source.format() == QImage::Format_Mono
+        || source.format() == QImage::Format_MonoLSB)
+        source = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const QImage plain(source.constBits(), source.width(), source.height(), source.bytesPerLine(), source.format());
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return {};
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(plain))
+        return {};
+    buffer.close();
+    constexpr int headerEnd = 8 + 4 + 4 + 13 + 4; // signature, then the IHDR chunk
+    if (png.size() <= headerEnd || png.mid(12, 4) != "IHDR")
+        return {};
+    const QByteArray texts = textChunk(kUri, uri) + textChunk(kMTime, QByteArray::number(stamp.mtime))
+        + textChunk(kSize, QByteArray::number(stamp.size)) + textChunk(kSoftware, "Tarnavel 0.1.0");
+    return png.insert(headerEnd, texts);
+}
+
+// Makes `folder` and the missing folders above it, each 0700; true when it is a folder at the end.
+bool makeFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    if (info.exists() || folder.isEmpty() || QDir(folder).isRoot())
+        return false;
+    const QString parent = QFileInfo(folder).path();
+    if (parent == folder || !makeFolder(parent))
+        return false;
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QFileInfo(folder).isDir(); // another thread or program may have made it meanwhile
+}
+
+} // namespace
+
+FileStamp stampOf(const QString& systemPath)
+{
+    FileStamp stamp;
+#ifndef Q_OS_WIN
+    struct stat st;
+    if (systemPath.isEmpty() || ::stat(QFile::encodeName(systemPath).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return stamp;
+    stamp.mtime = qint64(st.st_mtime);
+    stamp.size = qint64(st.st_size);
+#else
+    const QFileInfo info(systemPath);
+    if (systemPath.isEmpty() || !info.isFile())
+        return stamp;
+    stamp.mtime = info.lastModified().toSecsSinceEpoch();
+    stamp.size = info.size();
+#endif
+    return stamp;
+}
+
+ThumbnailCache ThumbnailCache::forUser()
+{
+#ifdef Q_OS_WIN
+    return ThumbnailCache(QString());
+#else
+    const QString cacheHome = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cacheHome.startsWith(QLatin1Char('/')))
+        return ThumbnailCache(cacheHome + QStringLiteral("/thumbnails"));
+    const QString home = qEnvironmentVariable("HOME");
+    if (!home.startsWith(QLatin1Char('/')))
+        return ThumbnailCache(QString());
+    return ThumbnailCache(home + QStringLiteral("/.cache/thumbnails"));
+#endif
+}
+
+ThumbnailCache::ThumbnailCache(const QString& root)
+    : m_root(root.isEmpty() ? QString() : cleanAbsolute(root))
+{
+}
+
+int ThumbnailCache::flavourFor(QSize cellPixels)
+{
+    if (cellPixels.isEmpty())
+        return 0;
+    const int side = qMax(cellPixels.width(), cellPixels.height());
+    return side <= 128 ? 128 : side <= 256 ? 256 : 0;
+}
+
+QSize ThumbnailCache::thumbnailSize(QSize pictureSize, int flavour)
+{
+    if (pictureSize.isEmpty() || flavour <= 0)
+        return {};
+    const qint64 w = pictureSize.width();
+    const qint64 h = pictureSize.height();
+    if (w <= flavour && h <= flavour)
+        return pictureSize;
+    const qint64 large = qMax(w, h);
+    const qint64 small = qMax<qint64>(1, (qMin(w, h) * flavour * 2 + large) / (2 * large));
+    return w >= h ? QSize(flavour, int(small)) : QSize(int(small), flavour);
+}
+
+bool ThumbnailCache::covers(const QString& systemPath) const
+{
+    if (!enabled() || systemPath.isEmpty())
+        return false;
+    if (isInside(cleanAbsolute(systemPath), m_root))
+        return true;
+    // The folder's links resolved, the name kept: a link elsewhere that points into the cache is
+    // a picture of its own place, as its URI says.
+    const QString canonicalRoot = QFileInfo(m_root).canonicalFilePath();
+    const QFileInfo info(systemPath);
+    const QString canonicalFolder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return !canonicalRoot.isEmpty() && !canonicalFolder.isEmpty()
+        && isInside(canonicalFolder + QLatin1Char('/') + info.fileName(), canonicalRoot);
+}
+
+QByteArray ThumbnailCache::uriOf(const QString& systemPath)
+{
+    QString path = cleanAbsolute(systemPath);
+    if (!path.startsWith(QLatin1Char('/')))
+        path.prepend(QLatin1Char('/')); // a drive letter's path
+    return QByteArrayLiteral("file://") + QFile::encodeName(path).toPercentEncoding("!$&'()*+,=:@/");
+}
+
+QString ThumbnailCache::fileNameOf(const QString& systemPath)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(uriOf(systemPath), QCryptographicHash::Md5).toHex())
+        + QStringLiteral(".png");
+}
+
+QImage ThumbnailCache::find(const QString& systemPath, const FileStamp& stamp, int flavour) const
+{
+    const QString folder = flavourFolder(flavour);
+    if (folder.isEmpty())
+        return {};
+    return readEntry(m_root + QLatin1Char('/') + folder + QLatin1Char('/') + fileNameOf(systemPath), systemPath,
+                     stamp, flavour);
+}
+
+bool ThumbnailCache::failedBefore(const QString& systemPath, const FileStamp& stamp) const
+{
+    const QString file = m_root + QStringLiteral("/fail/") + failureFolderName() + QLatin1Char('/')
+        + fileNameOf(systemPath);
+    return !readEntry(file, systemPath, stamp, 256).isNull();
+}
+
+QImage ThumbnailCache::readEntry(const QString& file, const QString& systemPath, const FileStamp& stamp,
+                                 int maxSide) const
+{
+    if (!enabled() || !stamp.valid() || covers(systemPath))
+        return {};
+    QImageReader reader(file, "png");
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty() || size.width() > maxSide || size.height() > maxSide)
+        return {};
+    QImage image = reader.read();
+    if (image.isNull() || image.size() != size)
+        return {};
+    bool ok = false;
+    if (image.text(QString::fromLatin1(kUri)).toLatin1() != uriOf(systemPath))
+        return {};
+    if (image.text(QString::fromLatin1(kMTime)).toLongLong(&ok) != stamp.mtime || !ok)
+        return {};
+    const QString sizeText = image.text(QString::fromLatin1(kSize));
+    if (!sizeText.isEmpty() && (sizeText.toLongLong(&ok) != stamp.size || !ok))
+        return {};
+    return image;
+}
+
+bool ThumbnailCache::store(const QString& systemPath, const FileStamp& stamp, int flavour,
+                           const QImage& thumbnail) const
+{
+    const QString folder = flavourFolder(flavour);
+    if (folder.isEmpty() || thumbnail.isNull() || thumbnail.width() > flavour || thumbnail.height() > flavour)
+        return false;
+    return writeEntry(m_root + QLatin1Char('/') + folder, systemPath, stamp, thumbnail);
+}
+
+bool ThumbnailCache::storeFailure(const QString& systemPath, const FileStamp& stamp) const
+{
+    QImage dot(1, 1, QImage::Format_ARGB32);
+    dot.fill(Qt::transparent);
+    return writeEntry(m_root + QStringLiteral("/fail/") + failureFolderName(), systemPath, stamp, dot);
+}
+
+bool ThumbnailCache::writeEntry(const QString& folder, const QString& systemPath, const FileStamp& stamp,
+                                const QImage& image) const
+{
+    if (!enabled() || !stamp.valid() || covers(systemPath))
+        return false;
+    const QByteArray png = encodeEntry(image, uriOf(systemPath), stamp);
+    if (png.isEmpty() || !makeFolder(folder))
+        return false;
+    // A temporary file beside the entry, renamed over it at commit; removed on any failure.
+    QSaveFile file(folder + QLatin1Char('/') + fileNameOf(systemPath));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!file.setPermissions(QFile::ReadOwner | QFile::WriteOwner) || file.write(png) != png.size())
+        return false; // the save file removes its temporary file when it goes away uncommitted
+    return file.commit();
+}
+
+} // namespace platform
