@@ -68,18 +68,6 @@ FrmSelect* startGridWindow()
     return window;
 }
 
-int nestedPageSplit(FrmSelect* window, int outer, int nested)
-{
-    const int size = window->PageSize;
-    int split = 0;
-    while (split < size && slotShows(window, split, nested * size + split))
-        ++split;
-    for (int i = split; i < size; ++i)
-        if (!slotShows(window, i, outer * size + i))
-            return -1;
-    return split;
-}
-
 void closeMainWindow()
 {
     QPointer<FrmSelect> window = FrmSelect::Existing();

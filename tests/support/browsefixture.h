@@ -38,10 +38,6 @@ QString fastTempBase();
 FrmSelect* startMainWindow();
 // The main window started and sized to a grid of 4 x 3 cells.
 FrmSelect* startGridWindow();
-// After a page display of `outer` into which one of `nested` ran: the number of leading slots that
-// show page `nested` (all named p000.bmp..., of makeBmpFolder), when the rest show page `outer`;
-// -1 when the slots are not split that way.
-int nestedPageSplit(FrmSelect* window, int outer, int nested);
 // Unloads the main window and waits until it is gone.
 void closeMainWindow();
 // Sets the main window's inner size in twips, through its outer size as a program would.
