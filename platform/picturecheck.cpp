@@ -86,8 +86,10 @@ bool lzwGivesPixels(const QByteArray& d, qint64 pos, qint64 pixels)
                 return false;
             bits |= quint32(byte) << bitCount;
             bitCount += 8;
-            for (; bitCount >= size; bitCount -= size, bits >>= size) {
+            while (bitCount >= size) {
                 const int code = int(bits & ((1u << size) - 1));
+                bits >>= size;
+                bitCount -= size;
                 if (code == clear) {
                     next = clear + 2;
                     size = minSize + 1;

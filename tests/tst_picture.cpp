@@ -40,7 +40,6 @@ void TestPicture::pictureEnds_data()
     QTest::newRow("gif") << gif << PictureEnd::Whole << 4;
     QTest::newRow("jpeg missing its end marker") << withThumb.chopped(2) << PictureEnd::Unterminated << -1;
     QTest::newRow("progressive jpeg missing its end marker") << jpegBytes(busy, 85, true).chopped(2) << PictureEnd::Cut << -1;
-    QTest::newRow("jpeg end marker before the scan") << QByteArray("\xFF\xD8\xFF\xD9\xFF\xDA\x00\x08", 8) << PictureEnd::Cut << -1;
     QTest::newRow("gif missing its last zero block") << gif.chopped(2) << PictureEnd::Whole << -1;
     QTest::newRow("gif cut after a whole sub-block") << gif.left(13 + 8 + 10 + 768 + 1 + 3 * 256) << PictureEnd::Cut << -1;
     QByteArray odd = bmpBytes(busy).left(54 + 10); // an RLE8 bitmap of 10 bytes of data
@@ -84,7 +83,6 @@ void TestPicture::fileErrors()
     QFETCH(int, error);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath("folder.gif") && writeFile(dir.filePath("a.gif"), gifBytes(8, 8, Qt::blue)));
-    QCOMPARE(LoadPictureFile(dir.filePath("a.gif")).size(), QSize(8, 8));
     QCOMPARE(errorOf([&] { LoadPictureFile(dir.filePath(path)); }), error);
 }
 

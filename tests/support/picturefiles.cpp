@@ -26,21 +26,24 @@ qint64 field(int value, quint32 mask)
     return mask ? qint64((quint64(value) * (mask >> std::countr_zero(mask)) + 127) / 255) << std::countr_zero(mask) : 0;
 }
 
-// Indices coded as GIF's LZW data without compression: a 9-bit code for each index (minimum code
-// size 8), with a clear code often enough that the code size never grows; in sub-blocks of at most
-// 255 bytes, ended by the 0 block.
+// Indices coded as GIF's LZW data, without compression but as a decoder reads it: a code for each index
+// (minimum code size 8), 9 bits wide and a bit wider each time the decoder's table reaches the next
+// power of two, and a clear code every 1000 codes; in sub-blocks of at most 255 bytes, ended by the 0
+// block.
 QByteArray lzwSubBlocks(const QByteArray& indices)
 {
     QByteArray packed, out(1, '\x08');
-    quint32 bits = 0, bitCount = 0;
+    quint32 bits = 0, bitCount = 0, size = 9, next = 0;
     const auto send = [&](int code) {
-        for (bits |= quint32(code) << bitCount, bitCount += 9; bitCount >= 8; bits >>= 8, bitCount -= 8)
+        for (bits |= quint32(code) << bitCount, bitCount += size; bitCount >= 8; bits >>= 8, bitCount -= 8)
             packed.append(char(bits & 0xFF));
     };
     for (qsizetype i = 0; i <= indices.size(); ++i) {
-        if (i % 250 == 0)
-            send(256);
+        if (i % 1000 == 0)
+            send(256), size = 9, next = 257; // the decoder adds no entry for the first code after it
         send(i == indices.size() ? 257 : uchar(indices[i]));
+        if (++next == (1u << size) && size < 12)
+            ++size;
     }
     packed.append(char(bits & 0xFF));
     for (qsizetype i = 0; i < packed.size(); i += 255)

@@ -32,7 +32,7 @@ QImage busyImage(int w, int h);
 // and the others are other colours.
 QByteArray gifBytes(int w, int h, QColor c, int frames = 1);
 // A GIF of the pictures as frames (all of one size), each reduced to 256 colours at most with a
-// palette of its own, its LZW data stored without compression (9 bits a pixel). `delayCs` is the
+// palette of its own, its LZW data stored without compression (9 to 12 bits a pixel). `delayCs` is the
 // delay of each frame in hundredths of a second.
 QByteArray gifBytes(const QList<QImage>& frames, int delayCs = 20);
 
