@@ -10,7 +10,9 @@
 #include <QSaveFile>
 #include <QtEndian>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <QDateTime>
+#else
 #include <sys/stat.h>
 #endif
 
