@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 namespace platform {
 
@@ -106,7 +107,8 @@ void Form::keepPlacement()
         m_placementCheck->deleteLater();
     auto* check = new QTimer(this);
     m_placementCheck = check;
-    connect(check, &QTimer::timeout, this, [this, check, ticks = 0, steady = 0]() mutable {
+    connect(check, &QTimer::timeout, this,
+            [this, check, ticks = 0, steady = 0, request = m_pendingPos, missed = std::optional<QPoint>()]() mutable {
         if (!m_loaded || !isVisible() || WindowState() != 0 || ++ticks > 150 || steady >= 5) {
             check->deleteLater();
             return;
@@ -119,7 +121,15 @@ void Form::keepPlacement()
             return;
         }
         steady = 0;
-        move(m_pendingPos);
+        if (missed == at && ticks % 10 != 0)
+            return; // the last correction has not landed yet
+        // The window system put the frame off by a fixed amount (it took the asked place for the inner
+        // area's, or the toolkit did): the native window is asked for a place off by as much the other
+        // way. The widget's own move would do nothing while it believes it stands where it was asked.
+        missed = at;
+        request += m_pendingPos - *at;
+        if (QWindow* native = windowHandle())
+            native->setFramePosition(request);
     });
     check->start(20);
 }

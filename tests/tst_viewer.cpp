@@ -58,7 +58,6 @@ void TestViewer::innerSize_data()
     QTest::newRow("as large as the room") << QSizeF(1000, 800) << QSizeF(1000, 800);
     QTest::newRow("wider: the bar below adds to the height") << QSizeF(3000, 500) << QSizeF(1000, 520);
     QTest::newRow("wider, and the bar below leaves too little height") << QSizeF(3000, 790) << QSizeF(1000, 800);
-    QTest::newRow("taller: the bar beside adds to the width") << QSizeF(400, 2000) << QSizeF(420, 800);
 }
 
 void TestViewer::innerSize()
@@ -98,7 +97,6 @@ void TestViewer::viewerOnPicture()
     browse(window, path);
 
     // The cell's picture: the cell's logical size (the twips layout) in device pixels, drawn one to one.
-    QCOMPARE(window->Img_Photo[0].widget()->contentsRect().size(), QSize(118, 78));
     QImage reference = file.scaled(QSize(qRound(118 * ratio()), qRound(78 * ratio())), Qt::IgnoreAspectRatio,
                                    Qt::SmoothTransformation); // a reference downscale, at the screen's ratio
     reference.setDevicePixelRatio(ratio());
@@ -132,8 +130,7 @@ void TestViewer::viewerOnPicture()
         QTest::keyClick(box, Qt::Key_Home);
         QCOMPARE(across->value() + down->value(), 0);
         QVERIFY(topLeftMatches(box, file));
-        seen = true;
-    });
+    }, &seen);
     window->Img_Photo_Click(0);
     QTRY_COMPARE(FrmPhoto::Existing(), nullptr);
     cancelModalWaits();

@@ -15,6 +15,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 #include <optional>
 
 using platform::Form;
@@ -108,14 +110,21 @@ void TestDesktopWindows::mainWindowPlacedOnEveryStart()
         busy.setStandardOutputFile(QProcess::nullDevice());
         busy.start(QStringLiteral("yes"));
     }
+    // Asking a window's outer size before it is shown leaves its native window unmade: a window made
+    // before it is placed is placed by its inner area, not by its frame.
+    ResizeProbe unshown;
+    QVERIFY(unshown.Width() > 0 && !unshown.windowHandle());
+    const int wm = qEnvironmentVariableIntValue("TARNAVEL_WM_PID");
     for (int start = 1; start <= 20; ++start) {
+        // Every fifth start, the window manager answers only after 1.5 s.
+        if (start % 5 == 0 && wm > 0 && ::kill(wm, SIGSTOP) == 0)
+            QTimer::singleShot(1500, [wm] { ::kill(wm, SIGCONT); });
         QProcess program;
         program.start(qEnvironmentVariable("TARNAVEL_PROGRAM"));
-        const auto end = qScopeGuard([&] { program.kill(); program.waitForFinished(5000); });
+        const auto end = qScopeGuard([&] { if (wm > 0) ::kill(wm, SIGCONT); program.kill(); program.waitForFinished(5000); });
         QString window; // searched again while windows come and go under the search
         for (QDeadlineTimer deadline(20000); window.isEmpty() && !deadline.hasExpired(); QTest::qWait(20))
-            window = runTool("xdotool", {"search", "--onlyvisible", "--pid", QString::number(program.processId()), "--name", "^写真選択$"});
-        QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("start %1: no main window").arg(start)));
+            window = runTool("xdotool", {"search", "--all", "--onlyvisible", "--pid", QString::number(program.processId()), "--name", "^写真選択$"});
         QTRY_COMPARE_WITH_TIMEOUT(serverFrame(window.split('\n').first().toULongLong()).value_or(QRect()).topLeft(),
                                   *m_centre, 10000);
     }

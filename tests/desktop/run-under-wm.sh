@@ -96,6 +96,8 @@ if [ "$ready" != 1 ]; then
 fi
 
 export QT_QPA_PLATFORM=xcb
+# A test may stop the window manager for a moment, as a loaded machine delays its answers.
+export TARNAVEL_WM_PID=$wm_pid
 "$@" &
 cmd_pid=$!
 wait "$cmd_pid"
