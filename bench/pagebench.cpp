@@ -3,10 +3,14 @@
 #include "app/mdlselect.h"
 #include "bench/procstats.h"
 #include "browser/frmselect.h"
+#include "browser/pagemath.h"
+#include "folder/frmfolder.h"
+#include "platform/runtime.h"
 #include "platform/drives.h"
 #include "support/browsefixture.h"
 #include "viewer/frmphoto.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -46,6 +50,8 @@ PageBench::~PageBench()
 }
 
 int PageBench::pageSize() const { return m_window->PageSize; }
+
+void PageBench::resizeGrid(float scaleWidth, float scaleHeight) { testsupport::setInnerSize(m_window, scaleWidth, scaleHeight); }
 
 void PageBench::open(const QString& folder)
 {
@@ -149,6 +155,75 @@ PageBench::Change PageBench::changeDuringBuild(int afterSlot)
         if (w->Img_Photo[i].Visible() && (!w->Img_Photo[i].hasPicture() || w->Lbl_Photo[i].Caption().isEmpty()))
             change.consistent = false;
     return change;
+}
+
+void PageBench::forgetAhead() { m_window->pageBuild().forgetAhead(); }
+
+void PageBench::waitForWorkAhead()
+{
+    const PageBuild& build = m_window->pageBuild();
+    runEventsUntil([&] { return build.aheadJobs() > 0; }, 2000);
+    runEventsUntil([&] { return build.aheadFinished() >= build.aheadJobs(); }, 120000);
+}
+
+qint64 PageBench::aheadBytes() const { return m_window->pageBuild().keptAheadBytes(); }
+
+double PageBench::userPageChange(int to)
+{
+    const QString caption = pagemath::pageCaption(to, m_window->VScroll.Max());
+    QElapsedTimer clock;
+    clock.start();
+    static_cast<QScrollBar*>(m_window->VScroll.widget())->setValue(to); // as a drag that ends there
+    while (m_window->Caption() != caption && clock.elapsed() < 60000)
+        QCoreApplication::processEvents();
+    return msSince(clock);
+}
+
+PageBench::Change PageBench::changeDuringWorkAhead(int to)
+{
+    Change change;
+    FrmSelect* w = m_window;
+    runEventsUntil([&] { return w->pageBuild().aheadJobs() > 0; }, 2000);
+    const QString first = w->PhotoNames.value(to * w->PageSize);
+    const qint64 keyFirst = w->Img_Photo[0].pictureImage().cacheKey();
+    QElapsedTimer clock;
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        if (change.firstThumbnailMs < 0 && w->Img_Photo[0].pictureImage().cacheKey() != keyFirst &&
+            w->Lbl_Photo[0].Caption() == first)
+            change.firstThumbnailMs = msSince(clock);
+    });
+    clock.start();
+    poll.start();
+    const double whole = userPageChange(to);
+    poll.stop();
+    if (change.firstThumbnailMs < 0 && whole < 60000)
+        change.firstThumbnailMs = whole; // shown before the poll could see it
+    change.consistent = true;
+    for (int i = 0; i < w->PageSize; ++i)
+        if (w->Img_Photo[i].Visible() && (!w->Img_Photo[i].hasPicture() || w->Lbl_Photo[i].Caption().isEmpty()))
+            change.consistent = false;
+    return change;
+}
+
+double PageBench::timedOpen(const QString& folder)
+{
+    MdlSelect::UseBmp = MdlSelect::UseJpg = MdlSelect::UseGif = 1;
+    QElapsedTimer clock;
+    double end = -1;
+    platform::setYieldHook([&] {
+        if (clock.isValid())
+            end = msSince(clock); // the build's last yield is at its end
+    });
+    testsupport::runFolderCommand(m_window, [&](FrmFolder* f) {
+        f->Dir1.setPath(folder);
+        QObject::connect(f, &platform::Form::unloaded, f, [&] { clock.start(); });
+        static_cast<QAbstractButton*>(f->Com_Ok.widget())->click();
+    });
+    platform::setYieldHook({});
+    return end;
 }
 
 double PageBench::scanMs()

@@ -18,6 +18,8 @@ public:
     ~PageBench();
 
     FrmSelect* window() const { return m_window; }
+    // Sets the window's inner size in twips (a new grid, built from its first page).
+    void resizeGrid(float scaleWidth, float scaleHeight);
     int pageSize() const;
 
     // Chooses `folder` (Windows-style) as the folder command does, all three kinds ticked.
@@ -46,6 +48,20 @@ public:
     };
     // Shows page 0; once slot `afterSlot` shows its picture, the user moves the scroll bar one page on.
     Change changeDuringBuild(int afterSlot);
+
+    // Forgets the pages made ahead, so that the next page is made cold.
+    void forgetAhead();
+    // Waits until the work ahead that the window started once idle has been made.
+    void waitForWorkAhead();
+    // Bytes held for the pages made ahead beside the one shown.
+    qint64 aheadBytes() const;
+    // Moves the page scroll bar to page `to` as the user does; the ms until that page is shown whole.
+    double userPageChange(int to);
+    // Once the work ahead has begun, the user moves the scroll bar to page `to` (not made ahead).
+    Change changeDuringWorkAhead(int to);
+    // Chooses `folder` through the folder command; the ms from the folder window's OK to the end of
+    // the build (the first page shown and its cells placed).
+    double timedOpen(const QString& folder);
 
     // The folder scan of the open folder, in ms.
     double scanMs();

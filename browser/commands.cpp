@@ -56,5 +56,9 @@ void FrmSelect::Img_Photo_Click(std::int16_t Index)
     if (m_build.busy())
         return;
     PhotoName = Lbl_Photo[Index].Caption();
+    const QPointer<FrmSelect> self(this);
+    m_build.stopAhead(); // the viewer's picture is wanted now
     FrmPhoto::Instance()->Show(1); // a picture it cannot show is reported there, and it does not open
+    if (self && Loaded() && !m_build.running())
+        m_build.scheduleAhead();
 }

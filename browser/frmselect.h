@@ -41,6 +41,10 @@ public:
     void ShowPage(std::int32_t p);
     void ArrangePhotos();
 
+    // The page builds, for tests and measurements.
+    const PageBuild& pageBuild() const { return m_build; }
+    PageBuild& pageBuild() { return m_build; }
+
     // Event handlers.
     void VScroll_Change();
     void Img_Photo_Click(std::int16_t Index);

@@ -1,10 +1,13 @@
 #pragma once
 // The one owner of the main window's page builds: which build is the newest, the busy state that a
-// rebuild or a folder build shows, the thumbnails being made for the page, and the yield after which
-// a build checks that the window is still its own.
+// rebuild or a folder build shows, the thumbnails being made for the page and for its neighbours,
+// and the yield after which a build checks that the window is still its own.
 
+#include "platform/thumbnailcache.h"
 #include "platform/thumbnailloader.h"
 
+#include <QHash>
+#include <QImage>
 #include <QList>
 #include <QPointer>
 #include <cstdint>
@@ -52,22 +55,55 @@ public:
     // True while a rebuild or a folder build runs.
     bool busy() const { return m_busy > 0; }
 
-    // Starts making the thumbnails of `jobs` on the thumbnail threads, superseding those asked for
-    // before.
-    void requestThumbnails(const QList<platform::ThumbnailJob>& jobs);
+    // Starts making the thumbnails of page `page`'s `jobs` on the thumbnail threads, superseding
+    // whatever was asked for before. A thumbnail made ahead for a file whose size and modification
+    // time are unchanged is used as it is.
+    void requestThumbnails(std::int32_t page, const QList<platform::ThumbnailJob>& jobs);
     // Slot `slot`'s thumbnail, waited for while window events run. Nothing when the slot was not asked
     // for, or when `ticket`'s build stopped being current meanwhile.
     std::optional<platform::ThumbnailResult> takeThumbnail(const Ticket& ticket, int slot);
 
     // Records that a display of page `page` has ended with its caption written.
-    void pageShown(std::int32_t page) { m_shownPage = page; }
+    void pageShown(std::int32_t page);
     // Once no rebuild or folder build runs: shows the page the scroll bar stands on when it is not the
     // one shown last (a change of the scroll bar that arrived while no page could be shown).
     void showScrolledPage();
 
+    // Pages made ahead. Once the window is idle after a build, the thumbnails of the page after the one
+    // shown, then of the page before it, are made on the thumbnail threads. Any build, and the viewer
+    // (stopAhead), supersede that work at once, keeping what was finished. At most the two pages
+    // beside the shown one are kept.
+    void stopAhead();
+    void scheduleAhead();
+    // Stops the work ahead and forgets the pages kept (a measurement of a page made cold).
+    void forgetAhead();
+    // For tests and measurements: the jobs of the work ahead under way, and how many thumbnails are
+    // kept for the pages beside the shown one, with their bytes.
+    int aheadJobs() const { return int(m_ahead.size()); }
+    int aheadFinished() const { return m_ahead.isEmpty() ? 0 : m_batch.finished(); }
+    int keptAhead() const;
+    qint64 keptAheadBytes() const;
+
 private:
+    // A thumbnail asked for: the picture's key (its path and size), and its file's size and
+    // modification time before it was made.
+    struct Asked {
+        QString key;
+        platform::FileStamp stamp;
+        std::int32_t page = 0;
+    };
+    struct Made {
+        platform::FileStamp stamp;
+        QImage image;
+        std::int32_t page = 0;
+    };
+
     void begin(bool busy);
     void end(bool busy);
+    void makeAhead();
+    Asked ask(const platform::ThumbnailJob& job, std::int32_t page) const;
+    // The kept thumbnail for `asked` when its file is unchanged.
+    const QImage* made(const Asked& asked) const;
 
     FrmSelect& m_window;
     std::uint64_t m_generation = 0;
@@ -76,4 +112,8 @@ private:
     std::int32_t m_shownPage = -1;
     platform::ThumbnailLoader m_thumbnails;
     platform::ThumbnailBatch m_batch;
+    QHash<int, Asked> m_asked;  // the shown page's slots being made
+    QHash<int, QImage> m_ready; // the shown page's slots that were made ahead
+    QHash<int, Asked> m_ahead;  // the work ahead under way, by its jobs' slots
+    QHash<QString, Made> m_made;
 };

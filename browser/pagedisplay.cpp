@@ -59,7 +59,7 @@ bool FrmSelect::showPage(std::int32_t p, const PageBuild::Ticket& build)
     // The pictures of the whole page are decoded ahead on the thumbnail threads; each slot below
     // takes its own, in the page's order, and waits for it while window events run. A newer build
     // started meanwhile (a page change, a rebuild, a folder) or the window's closing stops this one.
-    m_build.requestThumbnails(thumbnailJobs(p, std::min(n, end)));
+    m_build.requestThumbnails(p, thumbnailJobs(p, std::min(n, end)));
 
     for (std::int32_t i = 0; i < end; ++i) {
         const bool slotExists = Img_Photo.exists(i) && Lbl_Photo.exists(i);

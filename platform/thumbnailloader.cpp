@@ -2,16 +2,19 @@
 
 #include "platform/errors.h"
 #include "platform/picture.h"
+#include "platform/thumbnailcache.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QThread>
 #include <QThreadPool>
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -59,6 +62,62 @@ ThumbnailResult guarded(Make&& make)
 ThumbnailResult decodeThumbnail(const QString& systemPath, QSize target)
 {
     return guarded([&] { return LoadPictureFile(systemPath).scaled(target); });
+}
+
+namespace {
+
+std::mutex g_cacheMutex;
+std::optional<ThumbnailCache> g_cache; // the user's, from its first use on, unless set
+
+ThumbnailCache currentCache()
+{
+    const std::lock_guard lock(g_cacheMutex);
+    if (!g_cache)
+        g_cache = ThumbnailCache::forUser();
+    return *g_cache;
+}
+
+QImage stretched(const QImage& image, QSize target)
+{
+    return image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
+
+// A worker's thumbnail: taken from the desktop's shared cache when it holds one for the file as it
+// is now; else made from the file (or from `loaded`, already read and checked) at the cache's size,
+// left in the cache, and stretched to `target`. A picture that cannot be read is recorded there too.
+ThumbnailResult makeThumbnail(const QString& path, QSize target, const Picture& loaded)
+{
+    const ThumbnailCache cache = currentCache();
+    const int flavour = ThumbnailCache::flavourFor(target);
+    const FileStamp stamp = cache.enabled() && flavour != 0 && !cache.covers(path) ? stampOf(path) : FileStamp();
+    if (!stamp.valid())
+        return loaded.isEmpty() ? decodeThumbnail(path, target) : guarded([&] { return loaded.scaled(target); });
+    if (const QImage cached = cache.find(path, stamp, flavour); !cached.isNull())
+        return guarded([&] { return stretched(cached, target); });
+    if (cache.failedBefore(path, stamp)) {
+        ThumbnailResult refused;
+        refused.error = ErrInvalidPicture;
+        refused.detail = path;
+        return refused;
+    }
+    ThumbnailResult result = guarded([&] {
+        const Picture picture = loaded.isEmpty() ? LoadPictureFile(path) : loaded;
+        const QImage thumbnail = picture.scaled(ThumbnailCache::thumbnailSize(picture.size(), flavour));
+        cache.store(path, stamp, flavour, thumbnail);
+        return stretched(thumbnail, target);
+    });
+    if (result.error == ErrInvalidPicture)
+        cache.storeFailure(path, stamp);
+    return result;
+}
+
+} // namespace
+
+void ThumbnailLoader::setCache(const ThumbnailCache& cache)
+{
+    const std::lock_guard lock(g_cacheMutex);
+    g_cache = cache;
 }
 
 namespace detail {
@@ -130,8 +189,7 @@ void runJob(const std::shared_ptr<BatchState>& state, int slot, const Picture& p
         e->onWorker = true;
         job = e->job;
     }
-    ThumbnailResult result = picture.isEmpty() ? decodeThumbnail(job.systemPath, job.target)
-                                               : guarded([&] { return picture.scaled(job.target); });
+    ThumbnailResult result = makeThumbnail(job.systemPath, job.target, picture);
     ++g_onWorkers;
     bool lent = false;
     {
@@ -255,6 +313,27 @@ std::optional<ThumbnailResult> ThumbnailBatch::take(int slot, const std::functio
         return std::nullopt;
     entry->state = Entry::Taken;
     return std::move(entry->result);
+}
+
+std::optional<ThumbnailResult> ThumbnailBatch::takeIfDone(int slot)
+{
+    if (!m_state)
+        return std::nullopt;
+    const std::lock_guard lock(m_state->mutex);
+    Entry* entry = m_state->find(slot);
+    if (m_state->superseded || !entry || entry->state != Entry::Done)
+        return std::nullopt;
+    entry->state = Entry::Taken;
+    return std::move(entry->result);
+}
+
+int ThumbnailBatch::finished() const
+{
+    if (!m_state)
+        return 0;
+    const std::lock_guard lock(m_state->mutex);
+    return int(std::count_if(m_state->entries.begin(), m_state->entries.end(),
+                             [](const Entry& e) { return e.state == Entry::Done || e.state == Entry::Taken; }));
 }
 
 ThumbnailLoader::ThumbnailLoader() = default;

@@ -13,6 +13,8 @@
 
 namespace platform {
 
+class ThumbnailCache;
+
 // One thumbnail to make: the picture file `systemPath` stretched to `target` pixels for slot `slot`.
 // `name` is whatever the caller tells its pictures apart by (it is only compared). A job whose path
 // could not be made carries that error in `pathError` and is not read.
@@ -62,6 +64,11 @@ public:
     // already taken, when the batch is or becomes superseded, or when `stillWanted` (asked after
     // events have run) says false.
     std::optional<ThumbnailResult> take(int slot, const std::function<bool()>& stillWanted);
+    // Slot `slot`'s thumbnail when it is made already, once, without waiting or deciding anything:
+    // nothing when it is not made yet, not in the batch, already taken, or the batch is superseded.
+    std::optional<ThumbnailResult> takeIfDone(int slot);
+    // How many of the batch's thumbnails are made, taken or not (for tests and measurements).
+    int finished() const;
 
 private:
     friend class ThumbnailLoader;
@@ -93,6 +100,9 @@ public:
     static constexpr qint64 LightPixels = 1 << 20;
     // The number of worker threads.
     static int threadCount();
+    // The desktop's shared thumbnail cache that the worker threads read and write: from its first use
+    // on the user's (ThumbnailCache::forUser()), unless this sets another (a disabled one: none).
+    static void setCache(const ThumbnailCache& cache);
 
     // What the threads have done since the process started, for tests and measurements.
     struct Counts {

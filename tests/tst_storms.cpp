@@ -175,6 +175,7 @@ void TestStorms::stormDuringBuild()
     QVERIFY(!commandInBuild);
 
     const bool ended = !w || !w->Loaded();
+    QCOMPARE(platform::Screen::MousePointer(), platform::vbDefault);
     if (storm == Storm::ExitCommand && ended) {
         QCOMPARE(recorder.ends, QList<int>{0});
         return;
@@ -188,7 +189,6 @@ void TestStorms::stormDuringBuild()
     }
     // The window is whole again: ready, shown, the pointer back, the folder command usable.
     QVERIFY(w->FraPhoto.Visible());
-    QCOMPARE(platform::Screen::MousePointer(), platform::vbDefault);
     QCOMPARE(w->ShownPageSize, w->PageSize);
     QVERIFY(w->LoadedCount >= w->PageSize);
     // The page shown is the scroll bar's, whole, under its caption; cells beyond the page are empty.
