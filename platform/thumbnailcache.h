@@ -79,8 +79,7 @@ private:
     QImage readEntry(const QString& file, const QString& systemPath, const FileStamp& stamp, int maxSide) const;
     bool writeEntry(const QString& folder, const QString& systemPath, const FileStamp& stamp, const QImage& image) const;
 
-    QString m_root;          // clean absolute path; empty when disabled
-    QString m_canonicalRoot; // the root with links resolved, when it existed at construction
+    QString m_root; // clean absolute path; empty when disabled
 };
 
 } // namespace platform
