@@ -85,6 +85,7 @@ const QImage* PageBuild::made(const Asked& asked) const
 {
     const auto it = m_made.constFind(asked.key);
     const bool current = it != m_made.cend() && asked.stamp.valid() && it->stamp.mtime == asked.stamp.mtime &&
+                         it->stamp.mtimeNs == asked.stamp.mtimeNs &&
                          it->stamp.size == asked.stamp.size;
     return current ? &it->image : nullptr;
 }

@@ -125,12 +125,15 @@ FileStamp stampOf(const QString& systemPath)
     if (systemPath.isEmpty() || ::stat(QFile::encodeName(systemPath).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return stamp;
     stamp.mtime = qint64(st.st_mtime);
+    stamp.mtimeNs = qint64(st.st_mtim.tv_nsec);
     stamp.size = qint64(st.st_size);
 #else
     const QFileInfo info(systemPath);
     if (systemPath.isEmpty() || !info.isFile())
         return stamp;
-    stamp.mtime = info.lastModified().toSecsSinceEpoch();
+    const qint64 ms = info.lastModified().toMSecsSinceEpoch();
+    stamp.mtime = ms / 1000;
+    stamp.mtimeNs = (ms % 1000) * 1000000;
     stamp.size = info.size();
 #endif
     return stamp;

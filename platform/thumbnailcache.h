@@ -13,7 +13,8 @@ namespace platform {
 // A file's size and modification time as stat() gives them, taken before a thumbnail is made from
 // it. Not valid when the file could not be stat'ed or is not a regular file.
 struct FileStamp {
-    qint64 mtime = -1; // seconds since the epoch
+    qint64 mtime = -1; // seconds since the epoch (what the shared cache compares)
+    qint64 mtimeNs = 0; // and the nanoseconds within that second
     qint64 size = -1;  // bytes
     bool valid() const { return size >= 0; }
 };
