@@ -155,9 +155,14 @@ private slots:
         box.setChangeHandler([&] { seen << box.Drive(); });
         box.setDrive("D: [x]"); // the letter counts, in either case
         box.setDrive("d");
-        QCOMPARE(errorOf([&] { box.setDrive("q:"); }), int(ErrDeviceUnavailable));
+        for (const char* text : {"q:", "", "xyz"})
+            QCOMPARE(errorOf([&] { box.setDrive(text); }), int(ErrDeviceUnavailable));
         box.setDrive("e:"); // an unavailable drive can be shown
         QCOMPARE(seen, (QStringList{"d:", "e: [外部]"})); // once a change, at once
+        // A new drive table: the drive shown stays, or C: when it has gone.
+        setDriveTable({{QLatin1Char('C'), m_root, QString()}, {QLatin1Char('D'), m_root + "/d", QStringLiteral("新")}});
+        box.refreshDrives();
+        QCOMPARE(box.Drive() + combo->itemText(1), QStringLiteral("c:d: [新]"));
     }
 
     void folderList_data()
