@@ -5,12 +5,12 @@ cd "$(dirname "$0")"
 source scripts/packages.sh
 scripts/install-deps.sh "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${DESKTOP_TEST_PACKAGES[@]}" \
   "${CHECK_PACKAGES[@]}"
-cmake -S . -B build -G Ninja >/dev/null
+cmake -S . -B build -G Ninja -DTARNAVEL_WERROR=ON >/dev/null
 cmake --build build
 (cd build && ctest --output-on-failure --no-tests=error "$@")
 
 # The same tests again, built with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNAVEL_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNAVEL_SANITIZE=ON -DTARNAVEL_WERROR=ON >/dev/null
 cmake --build build-asan
 (cd build-asan && ctest --output-on-failure --no-tests=error "$@")
 

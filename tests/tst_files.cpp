@@ -76,19 +76,6 @@ private slots:
         QCOMPARE(toWindowsPath(m_tmp.path() + "/elsewhere"), QString()); // outside every drive
     }
 
-#ifndef Q_OS_WIN
-    void systemDrives()
-    {
-        resetDriveTable();
-        const QList<DriveInfo> table = drives();
-        QCOMPARE(table.first().root, QDir::homePath());
-        QCOMPARE(table.last().root, QStringLiteral("/"));
-        QCOMPARE(QString(table.first().letter) + table.last().letter, QStringLiteral("CZ"));
-        for (qsizetype i = 1; i < table.size(); ++i)
-            QVERIFY(table.at(i - 1).letter < table.at(i).letter);
-        QCOMPARE(toSystemPath("z:\\usr"), QStringLiteral("/usr"));
-    }
-#endif
 
     // Dir's matching and order: DOS wildcards, case ignored, NTFS order (upper-cased, ordinal).
     void dirListing_data()
@@ -130,19 +117,6 @@ private slots:
                  error);
         QCOMPARE(got, names);
         QCOMPARE(errorOf([] { Dir(); }), int(ErrInvalidCall)); // the listing has ended
-    }
-
-    void snapshotReadsAFolderOnce()
-    {
-        make({"d/a.jpg", "d/B.JPG", "d/x.bmp"});
-        std::optional<FolderSnapshot> scope(std::in_place);
-        QCOMPARE(listFolder(m_root + "/d", "*.bmp"), QStringList{"x.bmp"});
-        make({"d/c.jpg"});
-        QCOMPARE(listFolder(m_root + "/d", "*.jpg"), (QStringList{"a.jpg", "B.JPG"}));
-        QCOMPARE(listFolder(m_root, "*.jpg"), QStringList()); // another folder is read for itself
-        QCOMPARE(errorOf([this] { listFolder(m_root + "/gone", "*"); }), int(ErrPathNotFound));
-        scope.reset();
-        QCOMPARE(listFolder(m_root + "/d", "*.jpg"), (QStringList{"a.jpg", "B.JPG", "c.jpg"}));
     }
 
     void driveList()

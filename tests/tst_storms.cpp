@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 using namespace testsupport;
 
@@ -33,10 +34,7 @@ int colourIndexOf(const QString& name) { return name.mid(1, 3).toInt() + (name.s
 
 void grow(FrmSelect* w) { w->resize(9615 / 15, w->height() - w->client()->height() + 6420 / 15); }
 void shrink(FrmSelect* w) { w->resize(w->width() - 2 * 1860 / 15, w->height() - w->client()->height() + 3270 / 15); }
-void arrowDown(FrmSelect* w)
-{
-    static_cast<QScrollBar*>(w->VScroll.widget())->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-}
+void arrowDown(FrmSelect* w) { static_cast<QScrollBar*>(w->VScroll.widget())->triggerAction(QScrollBar::SliderSingleStepAdd); }
 } // namespace
 
 class TestStorms : public QObject {
@@ -79,27 +77,16 @@ void TestStorms::stormDuringBuild_data()
     QTest::addColumn<Build>("build");
     QTest::addColumn<Storm>("storm");
     QTest::addColumn<int>("atYield");
-    const QList<QPair<Build, QString>> builds{{Build::PageChange, "page change"},
-                                              {Build::Rebuild, "rebuild"},
-                                              {Build::FolderBuild, "folder build"}};
-    const QList<QPair<Storm, QString>> storms{{Storm::Scroll, "scroll"},
-                                              {Storm::ScrollTwice, "two scrolls"},
-                                              {Storm::Grow, "grow"},
-                                              {Storm::Shrink, "shrink"},
-                                              {Storm::MinimiseRestore, "minimise"},
-                                              {Storm::FolderCommand, "folder command"},
-                                              {Storm::Click, "thumbnail click"},
-                                              {Storm::ExitCommand, "exit"},
-                                              {Storm::CloseBox, "close box"}};
-    for (const auto& [build, buildName] : builds) {
-        // A page change yields once a slot (12); a rebuild to 3 x 3 once a slot and once a cell (18);
-        // a folder build once a slot and once a cell of 4 x 3 (24).
-        const int yields = build == Build::PageChange ? 12 : build == Build::Rebuild ? 18 : 24;
-        for (const auto& [storm, stormName] : storms)
+    const char* stormNames[] = {"scroll", "two scrolls", "grow", "shrink", "minimise", "folder command",
+                                "thumbnail click", "exit", "close box"};
+    // A page change yields once a slot (12); a rebuild to 3 x 3 once a slot and once a cell (18); a
+    // folder build once a slot and once a cell of 4 x 3 (24).
+    for (const auto& [build, buildName, yields] : {std::tuple{Build::PageChange, "page change", 12},
+                                                   std::tuple{Build::Rebuild, "rebuild", 18},
+                                                   std::tuple{Build::FolderBuild, "folder build", 24}})
+        for (int storm = 0; storm <= int(Storm::CloseBox); ++storm)
             for (int at = 1; at <= yields; ++at)
-                QTest::addRow("%s, %s at yield %d", qPrintable(buildName), qPrintable(stormName), at)
-                    << build << storm << at;
-    }
+                QTest::addRow("%s, %s at yield %d", buildName, stormNames[storm], at) << build << Storm(storm) << at;
 }
 
 void TestStorms::stormDuringBuild()

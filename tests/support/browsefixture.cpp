@@ -45,12 +45,6 @@ void BrowseFixture::writeBytes(const QString& folder, const QString& file, const
     writeFile(platform::toSystemPath(folder) + '/' + file, bytes);
 }
 
-QString fastTempBase()
-{
-    const QFileInfo shm(QStringLiteral("/dev/shm"));
-    return shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
-}
-
 FrmSelect* startMainWindow()
 {
     MdlSelect::Main();

@@ -31,9 +31,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-// A folder for large temporary fixtures: the memory file system where there is one.
-QString fastTempBase();
-
 // Runs the program's start-up and returns the shown main window.
 FrmSelect* startMainWindow();
 // The main window started and sized to a grid of 4 x 3 cells.
