@@ -234,7 +234,7 @@ int main(int argc, char** argv)
     for (int r = 0; r < runs; ++r) {
         freshCache();
         bench.forgetAhead();
-        bench.showPage(0);
+        bench.userPageChange(0);
         const PageBench::Change change = bench.changeDuringWorkAhead(3);
         const double ms = change.firstThumbnailMs < 0 ? 1e18 : change.firstThumbnailMs;
         jumpMs = std::min(jumpMs, ms);

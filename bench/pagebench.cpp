@@ -73,6 +73,7 @@ PageBench::Build PageBench::showPage(int p)
         lastTick = now;
     });
     QCoreApplication::processEvents();
+    forgetAhead(); // a page made cold, with no work ahead in its way
     resetPeak();
     const qint64 before = residentKb();
     clock.start();
@@ -126,6 +127,7 @@ PageBench::Change PageBench::changeDuringBuild(int afterSlot)
     auto* bar = static_cast<QScrollBar*>(w->VScroll.widget());
     w->VScroll.setValue(0);
     QCoreApplication::processEvents();
+    forgetAhead();
     const QString firstOfNext = w->PhotoNames.value(w->PageSize);
     const qint64 keyAfter = w->Img_Photo[afterSlot].pictureImage().cacheKey();
     qint64 keyFirst = 0;
@@ -166,7 +168,11 @@ void PageBench::waitForWorkAhead()
     runEventsUntil([&] { return build.aheadFinished() >= build.aheadJobs(); }, 120000);
 }
 
-qint64 PageBench::aheadBytes() const { return m_window->pageBuild().keptAheadBytes(); }
+qint64 PageBench::aheadBytes()
+{
+    m_window->pageBuild().stopAhead(); // what the threads made is kept
+    return m_window->pageBuild().keptAheadBytes();
+}
 
 double PageBench::userPageChange(int to)
 {

@@ -53,8 +53,8 @@ public:
     void forgetAhead();
     // Waits until the work ahead that the window started once idle has been made.
     void waitForWorkAhead();
-    // Bytes held for the pages made ahead beside the one shown.
-    qint64 aheadBytes() const;
+    // Bytes held for the pages made ahead beside the one shown, once the work ahead is taken in.
+    qint64 aheadBytes();
     // Moves the page scroll bar to page `to` as the user does; the ms until that page is shown whole.
     double userPageChange(int to);
     // Once the work ahead has begun, the user moves the scroll bar to page `to` (not made ahead).

@@ -189,6 +189,7 @@ void PageBuild::stopAhead()
 
 void PageBuild::forgetAhead()
 {
+    ++m_generation; // and the work ahead already scheduled does not start
     stopAhead();
     m_made.clear();
 }

@@ -75,7 +75,8 @@ public:
     // beside the shown one are kept.
     void stopAhead();
     void scheduleAhead();
-    // Stops the work ahead and forgets the pages kept (a measurement of a page made cold).
+    // Stops the work ahead, scheduled or under way, and forgets the pages kept, while no page is
+    // being built (a measurement of a page made cold).
     void forgetAhead();
     // For tests and measurements: the jobs of the work ahead under way, and how many thumbnails are
     // kept for the pages beside the shown one, with their bytes.
