@@ -7,12 +7,12 @@ scripts/install-deps.sh "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${DESKTOP_
   "${CHECK_PACKAGES[@]}"
 cmake -S . -B build -G Ninja -DTARNAVEL_WERROR=ON >/dev/null
 cmake --build build
-(cd build && ctest --output-on-failure --no-tests=error "$@")
+(cd build && ctest -j 2 --output-on-failure --no-tests=error "$@")
 
 # The same tests again, built with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNAVEL_SANITIZE=ON -DTARNAVEL_WERROR=ON >/dev/null
 cmake --build build-asan
-(cd build-asan && ctest --output-on-failure --no-tests=error "$@")
+(cd build-asan && ctest -j 2 --output-on-failure --no-tests=error "$@")
 
 # The fuzz targets, built with clang and libFuzzer, each run for a bounded time.
 if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' |
