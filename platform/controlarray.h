@@ -50,8 +50,6 @@ public:
             connectClick(*element, std::int16_t(index));
         m_elements[std::size_t(index)] = std::move(element);
     }
-    // The highest loaded index.
-    int UBound() const { return int(m_elements.size()) - 1; }
     int Count() const
     {
         int n = 0;

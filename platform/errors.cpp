@@ -44,16 +44,7 @@ std::int32_t checked32(std::int64_t v)
 } // namespace
 
 std::int32_t add32(std::int32_t a, std::int32_t b) { return checked32(std::int64_t(a) + b); }
-std::int32_t sub32(std::int32_t a, std::int32_t b) { return checked32(std::int64_t(a) - b); }
 std::int32_t mul32(std::int32_t a, std::int32_t b) { return checked32(std::int64_t(a) * b); }
-
-std::int16_t truncTo16(double value)
-{
-    const double t = std::trunc(value);
-    if (!(t >= -32768.0 && t <= 32767.0)) // also catches NaN
-        raise(ErrOverflow);
-    return static_cast<std::int16_t>(t);
-}
 
 std::int32_t truncTo32(double value)
 {

@@ -45,10 +45,8 @@ private:
 
 // Guarded 32-bit arithmetic: an overflow raises error 6.
 std::int32_t add32(std::int32_t a, std::int32_t b);
-std::int32_t sub32(std::int32_t a, std::int32_t b);
 std::int32_t mul32(std::int32_t a, std::int32_t b);
-// The integer part of a double (toward zero) as a 16-bit or 32-bit value; out of range raises error 6.
-std::int16_t truncTo16(double value);
+// The integer part of a double (toward zero) as a 32-bit value; out of range raises error 6.
 std::int32_t truncTo32(double value);
 // A 32-bit value narrowed to 16 bits; out of range raises error 6.
 std::int16_t narrowTo16(std::int32_t value);

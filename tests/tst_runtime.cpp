@@ -32,8 +32,8 @@ private slots:
         QTest::newRow("144 dpi, pixels to twips and back") << Op([] { return toPixels(toTwips(120, twipsPerPixel(144.0)), 10.0f); }) << 120LL;
         QTest::newRow("add overflows") << Op([] { return add32(2147483647, 1); }) << -1LL;
         QTest::newRow("mul overflows") << Op([] { return mul32(46341, 46341); }) << -1LL;
-        QTest::newRow("trunc16 toward zero") << Op([] { return truncTo16(23.0 / 12) + truncTo16(-1.0 / 12); }) << 1LL;
-        QTest::newRow("trunc16 NaN") << Op([] { return truncTo16(std::nan("")); }) << -1LL;
+        QTest::newRow("trunc toward zero") << Op([] { return truncTo32(23.0 / 12) + truncTo32(-1.0 / 12); }) << 1LL;
+        QTest::newRow("trunc NaN") << Op([] { return truncTo32(std::nan("")); }) << -1LL;
         QTest::newRow("narrow16 past the bottom") << Op([] { return narrowTo16(-32769); }) << -1LL;
     }
     void arithmetic()
