@@ -3,6 +3,7 @@
 // The main window's commands: the folder command and the click on a thumbnail.
 
 #include "app/mdlselect.h"
+#include "browser/pagemath.h"
 #include "folder/frmfolder.h"
 #include "platform/errors.h"
 #include "platform/runtime.h"
@@ -44,6 +45,7 @@ void FrmSelect::buildFolder()
     }
     if (!build.current())
         return;
+    m_selectedCell = 0; // a new folder selects its first photo
     VScroll.setValue(0);
     if (showPage(VScroll.Value(), build))
         arrangePhotos(build);
@@ -56,9 +58,21 @@ void FrmSelect::Img_Photo_Click(std::int16_t Index)
     if (m_build.busy())
         return;
     PhotoName = Lbl_Photo[Index].Caption();
+    m_selectedCell = Index; // the photo clicked is selected as well
+    showSelection(pagemath::filledSlots(VScroll.Value(), VScroll.Max(), PhotoCount, PageSize));
     const QPointer<FrmSelect> self(this);
+    const QString opened = PhotoName;
     m_build.stopAhead(); // the viewer's picture is wanted now
     FrmPhoto::Instance()->Show(1); // a picture it cannot show is reported there, and it does not open
+    if (!self || !Loaded())
+        return;
+    // The viewer may have stepped through the folder: the page of the last photo it showed comes, with
+    // that photo selected.
+    if (PhotoName != opened) {
+        const qsizetype k = PhotoNames.indexOf(PhotoName);
+        if (k >= 0 && k < PhotoCount)
+            selectPhoto(std::int32_t(k));
+    }
     if (self && Loaded() && !m_build.running())
         m_build.scheduleAhead();
 }

@@ -46,6 +46,7 @@ FrmSelect::FrmSelect()
     lbl.setVisible(false);
 
     VScroll.setChangeHandler([this] { VScroll_Change(); });
+    VScroll.takeWheelFrom(FraPhoto); // the wheel over the grid turns the pages
     Img_Photo.setClickHandler([this](std::int16_t index) { Img_Photo_Click(index); });
     MnuFolder.setClickHandler([this] { MnuFolder_Click(); });
     MnuClose.setClickHandler([this] { MnuClose_Click(); });

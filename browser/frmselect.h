@@ -36,10 +36,13 @@ public:
     std::int16_t PageReady = 0; // true is -1
     QStringList PhotoNames;
 
-    // The folder scan, the page display and the placing of the cells.
+    // The folder scan and the page display.
     void ListPhotos();
     void ShowPage(std::int32_t p);
-    void ArrangePhotos();
+
+    // The cell of the shown page that the keyboard has selected (its index), -1 when the page shows
+    // no photo.
+    std::int32_t SelectedCell() const;
 
     // The page builds, for tests and measurements.
     const PageBuild& pageBuild() const { return m_build; }
@@ -54,6 +57,7 @@ public:
 protected:
     void Form_Load() override;
     void Form_Resize() override;
+    void Form_KeyDown(int KeyCode, int Shift) override;
     void Form_Unload(std::int16_t& Cancel) override;
 
 private:
@@ -73,6 +77,15 @@ private:
     // The thumbnail jobs of page `p`'s slots 0 to `last` - 1 that exist and have a photo.
     QList<platform::ThumbnailJob> thumbnailJobs(std::int32_t p, std::int32_t last) const;
 
+    // The keyboard's selection. Moves it to photo `k` of the list: on the shown page at once, on
+    // another page through the page scroll bar, as the user's page changes go.
+    void selectPhoto(std::int32_t k);
+    // Keeps the selection on one of the page's `filled` cells and draws its frame there.
+    void showSelection(std::int32_t filled);
+    // The photo of the list that the selection stands on, -1 for none.
+    std::int32_t selectedPhoto() const;
+
+    std::int32_t m_selectedCell = 0; // kept in its place in the grid from page to page
     std::int64_t m_toldUnreachable = 0;
     PageBuild m_build;
 };

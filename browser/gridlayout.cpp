@@ -80,15 +80,10 @@ void FrmSelect::Form_Resize()
 void FrmSelect::rebuildPage()
 {
     const PageBuild::Ticket build = m_build.rebuild();
+    m_selectedCell = 0;
     VScroll.setValue(0);
     if (showPage(VScroll.Value(), build) && arrangePhotos(build))
         ShownPageSize = PageSize;
-}
-
-void FrmSelect::ArrangePhotos()
-{
-    const PageBuild::Ticket build = m_build.display();
-    arrangePhotos(build);
 }
 
 bool FrmSelect::arrangePhotos(const PageBuild::Ticket& build)

@@ -6,6 +6,7 @@
 #include "platform/runtime.h"
 
 #include <QTimer>
+#include <utility>
 
 using namespace platform;
 
@@ -36,6 +37,17 @@ bool PageBuild::Ticket::yield() const
 
 PageBuild::PageBuild(FrmSelect& window) : m_window(window) {}
 
+bool PageBuild::want(std::int32_t page)
+{
+    m_wanted = page;
+    if (m_displays == 0)
+        return true;
+    ++m_generation; // the display under way stops at its next check
+    return false;
+}
+
+std::optional<std::int32_t> PageBuild::takeWanted() { return std::exchange(m_wanted, std::nullopt); }
+
 PageBuild::Ticket PageBuild::display() { return Ticket(m_window, false); }
 
 PageBuild::Ticket PageBuild::rebuild() { return Ticket(m_window, true); }
@@ -46,6 +58,10 @@ void PageBuild::begin(bool busy)
     stopAhead();
     if (m_running++ == 0)
         m_window.MnuFolder.setEnabled(false);
+    if (!busy)
+        m_peakDisplays = std::max(m_peakDisplays, ++m_displays);
+    else
+        m_wanted.reset();
     if (busy && m_busy++ == 0) {
         m_made.clear(); // a new page size or a new list: the pages kept are not its pages
         m_window.PageReady = 0;
@@ -56,6 +72,8 @@ void PageBuild::begin(bool busy)
 
 void PageBuild::end(bool busy)
 {
+    if (!busy)
+        --m_displays;
     if (busy && --m_busy == 0) {
         m_window.FraPhoto.setVisible(true);
         m_window.FraPhoto.Refresh();
@@ -92,6 +110,8 @@ const QImage* PageBuild::made(const Asked& asked) const
 
 void PageBuild::requestThumbnails(std::int32_t page, const QList<ThumbnailJob>& jobs)
 {
+    for (auto it = m_made.begin(); it != m_made.end();)
+        it = std::abs(it->page - page) > 1 ? m_made.erase(it) : std::next(it);
     m_asked.clear();
     m_ready.clear();
     QList<ThumbnailJob> toMake;
@@ -107,12 +127,21 @@ void PageBuild::requestThumbnails(std::int32_t page, const QList<ThumbnailJob>& 
     m_batch = m_thumbnails.start(toMake);
 }
 
+std::optional<QImage> PageBuild::takeMade(int slot)
+{
+    const auto ready = m_ready.constFind(slot);
+    if (ready == m_ready.cend())
+        return std::nullopt;
+    const QImage image = *ready;
+    m_ready.erase(ready);
+    return image;
+}
+
 std::optional<ThumbnailResult> PageBuild::takeThumbnail(const Ticket& ticket, int slot)
 {
-    if (const auto ready = m_ready.constFind(slot); ready != m_ready.cend()) {
+    if (const std::optional<QImage> made = takeMade(slot)) {
         ThumbnailResult result;
-        result.image = *ready;
-        m_ready.erase(ready);
+        result.image = *made;
         return result;
     }
     // A copy: a newer build may replace the current batch while this one waits.
@@ -124,12 +153,7 @@ std::optional<ThumbnailResult> PageBuild::takeThumbnail(const Ticket& ticket, in
     return result;
 }
 
-void PageBuild::pageShown(std::int32_t page)
-{
-    m_shownPage = page;
-    for (auto it = m_made.begin(); it != m_made.end();)
-        it = std::abs(it->page - page) > 1 ? m_made.erase(it) : std::next(it);
-}
+void PageBuild::pageShown(std::int32_t page) { m_shownPage = page; }
 
 void PageBuild::showScrolledPage()
 {
@@ -192,14 +216,6 @@ void PageBuild::forgetAhead()
     ++m_generation; // and the work ahead already scheduled does not start
     stopAhead();
     m_made.clear();
-}
-
-int PageBuild::keptAhead() const
-{
-    int count = 0;
-    for (const Made& m : m_made)
-        count += m.page != m_shownPage ? 1 : 0;
-    return count;
 }
 
 qint64 PageBuild::keptAheadBytes() const

@@ -42,6 +42,17 @@ public:
 
     explicit PageBuild(FrmSelect& window);
 
+    // The newest page wins. Records `page` as the page wanted; true when no page display is under way,
+    // and the caller then displays the pages wanted, one after another, until none is left (at most one
+    // display is ever on the stack). While a display is under way, it stops at its next check instead,
+    // and its caller displays the page wanted after it. A rebuild or a folder build forgets the page
+    // wanted: it shows the scroll bar's page itself.
+    bool want(std::int32_t page);
+    std::optional<std::int32_t> takeWanted();
+    // Page displays on the stack now, and the most there were at once since the window was made.
+    int displays() const { return m_displays; }
+    int peakDisplays() const { return m_peakDisplays; }
+
     // A page display through the page scroll bar.
     [[nodiscard]] Ticket display();
     // A rebuild after a page size change, or a folder build. While the outermost one lives, the
@@ -57,8 +68,10 @@ public:
 
     // Starts making the thumbnails of page `page`'s `jobs` on the thumbnail threads, superseding
     // whatever was asked for before. A thumbnail made ahead for a file whose size and modification
-    // time are unchanged is used as it is.
+    // time are unchanged is used as it is. The thumbnails kept are those of `page` and its neighbours.
     void requestThumbnails(std::int32_t page, const QList<platform::ThumbnailJob>& jobs);
+    // Slot `slot`'s thumbnail when it was made ahead, taken at once; nothing otherwise.
+    std::optional<QImage> takeMade(int slot);
     // Slot `slot`'s thumbnail, waited for while window events run. Nothing when the slot was not asked
     // for, or when `ticket`'s build stopped being current meanwhile.
     std::optional<platform::ThumbnailResult> takeThumbnail(const Ticket& ticket, int slot);
@@ -82,7 +95,6 @@ public:
     // kept for the pages beside the shown one, with their bytes.
     int aheadJobs() const { return int(m_ahead.size()); }
     int aheadFinished() const { return m_ahead.isEmpty() ? 0 : m_batch.finished(); }
-    int keptAhead() const;
     qint64 keptAheadBytes() const;
 
 private:
@@ -110,6 +122,9 @@ private:
     std::uint64_t m_generation = 0;
     int m_running = 0;
     int m_busy = 0;
+    int m_displays = 0;
+    int m_peakDisplays = 0;
+    std::optional<std::int32_t> m_wanted;
     std::int32_t m_shownPage = -1;
     platform::ThumbnailLoader m_thumbnails;
     platform::ThumbnailBatch m_batch;

@@ -48,47 +48,64 @@ QList<ThumbnailJob> FrmSelect::thumbnailJobs(std::int32_t p, std::int32_t last) 
 
 void FrmSelect::ShowPage(std::int32_t p)
 {
-    const PageBuild::Ticket build = m_build.display();
-    showPage(p, build);
+    // The newest page wins: while a page is being displayed, a change of page only records the page
+    // wanted, and the display under way stops at its next check; this loop then displays the page
+    // wanted. So one page display at most is ever on the stack.
+    if (!m_build.want(p))
+        return;
+    const QPointer<FrmSelect> self(this);
+    while (self && Loaded()) {
+        const std::optional<std::int32_t> page = m_build.takeWanted();
+        if (!page)
+            break;
+        const PageBuild::Ticket build = m_build.display();
+        showPage(*page, build);
+    }
 }
 
 bool FrmSelect::showPage(std::int32_t p, const PageBuild::Ticket& build)
 {
     const std::int32_t n = pagemath::filledSlots(p, VScroll.Max(), PhotoCount, PageSize);
     const std::int32_t end = PageSize;
-    // The pictures of the whole page are decoded ahead on the thumbnail threads; each slot below
-    // takes its own, in the page's order, and waits for it while window events run. A newer build
-    // started meanwhile (a page change, a rebuild, a folder) or the window's closing stops this one.
+    // The pictures of the whole page are decoded ahead on the thumbnail threads, the page's own first.
     m_build.requestThumbnails(p, thumbnailJobs(p, std::min(n, end)));
 
+    // What the window shows follows the page at once: its caption, and in every cell the name of the
+    // page's photo with an empty picture (or the one made ahead); no cell keeps anything of another
+    // page. A picture that cannot be read stays empty, under its own name.
+    setCaption(pagemath::pageCaption(p, VScroll.Max()));
+    QList<bool> waiting(qsizetype(std::max(end, 0)), false);
     for (std::int32_t i = 0; i < end; ++i) {
-        const bool slotExists = Img_Photo.exists(i) && Lbl_Photo.exists(i);
+        if (!Img_Photo.exists(i) || !Lbl_Photo.exists(i))
+            continue;
         const std::int64_t k = std::int64_t(p) * PageSize + i;
-        if (slotExists && i < n && k >= 0 && k < PhotoNames.size()) {
-            const QString name = PhotoNames.at(qsizetype(k));
-            const std::optional<ThumbnailResult> thumb = m_build.takeThumbnail(build, int(i));
-            if (!build.current())
-                return false;
-            if (!thumb || thumb->error != 0) {
-                // A picture that cannot be read shows as the empty picture under its own name,
-                // never as the picture the slot showed before.
-                Img_Photo[i].setPicture(LoadPicture());
-            } else {
-                const QSize size = Img_Photo[i].pictureSize();
-                QImage image = thumb->image;
-                if (image.size() != size)
-                    image = size.isEmpty() ? QImage()
-                                           : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                Img_Photo[i].setPictureImage(image);
-            }
-            step([&] { Lbl_Photo[i].setCaption(name); });
+        if (i < n && k >= 0 && k < PhotoNames.size()) {
+            const std::optional<QImage> made = m_build.takeMade(int(i));
+            Img_Photo[i].setPictureImage(made ? *made : QImage());
+            waiting[i] = !made;
+            step([&] { Lbl_Photo[i].setCaption(PhotoNames.at(qsizetype(k))); });
             step([&] { Img_Photo[i].setVisible(true); });
             step([&] { Lbl_Photo[i].setVisible(true); });
-        } else if (slotExists) {
+        } else {
             step([&] { Img_Photo[i].setPicture(LoadPicture()); });
             step([&] { Lbl_Photo[i].setCaption(QString()); });
             step([&] { Img_Photo[i].setVisible(false); });
             step([&] { Lbl_Photo[i].setVisible(false); });
+        }
+    }
+    showSelection(n);
+
+    // Then each cell's thumbnail, in the page's order, as it is made; window events run meanwhile. A
+    // newer build started meanwhile (a page change, a rebuild, a folder) or the window's closing stops
+    // this one.
+    for (std::int32_t i = 0; i < end; ++i) {
+        const bool slotExists = Img_Photo.exists(i) && Lbl_Photo.exists(i);
+        if (slotExists && waiting[i]) {
+            const std::optional<ThumbnailResult> thumb = m_build.takeThumbnail(build, int(i));
+            if (!build.current())
+                return false;
+            if (thumb && thumb->error == 0)
+                Img_Photo[i].setPictureImage(thumb->image);
         }
         if (slotExists) {
             Img_Photo[i].Refresh();
@@ -97,7 +114,6 @@ bool FrmSelect::showPage(std::int32_t p, const PageBuild::Ticket& build)
         if (!build.yield())
             return false;
     }
-    setCaption(pagemath::pageCaption(p, VScroll.Max()));
     m_build.pageShown(p);
     return true;
 }

@@ -57,4 +57,19 @@ CellPlace cellPlace(std::int32_t index, std::int32_t columns)
             platform::add32(platform::mul32(row, RowPitch), GridOffset)};
 }
 
+std::int32_t movedSelection(std::int32_t selected, Move move, std::int32_t count, std::int32_t columns)
+{
+    if (count < 1 || columns < 1)
+        return selected;
+    const std::int64_t from = std::clamp<std::int64_t>(selected, 0, count - 1);
+    std::int64_t to = from;
+    switch (move) {
+    case Move::Left: to = from - 1; break;
+    case Move::Right: to = from + 1; break;
+    case Move::Up: to = from >= columns ? from - columns : from; break;
+    case Move::Down: to = from / columns < (count - 1) / columns ? from + columns : from; break;
+    }
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(to, 0, count - 1));
+}
+
 } // namespace pagemath

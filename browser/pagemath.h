@@ -43,4 +43,10 @@ struct CellPlace {
 };
 CellPlace cellPlace(std::int32_t index, std::int32_t columns);
 
+// Where the keyboard's selection goes from photo `selected` of a list of `count` photos laid out in
+// rows of `columns`: one photo back or on, or one row up or down. It stops at the first and the last
+// photo; a row down from the row above the last goes to the last photo when that row is too short.
+enum class Move { Left, Right, Up, Down };
+std::int32_t movedSelection(std::int32_t selected, Move move, std::int32_t count, std::int32_t columns);
+
 } // namespace pagemath

@@ -93,11 +93,13 @@ Frame::Frame(QWidget* parent, const QString& name) : Control(new QFrame(parent),
 // ----- PictureBox -----
 
 namespace {
-// The picture of a picture box, one picture pixel per device pixel, at the top left.
+// The picture of a picture box, one picture pixel per device pixel, at the top left; or, fitted, the
+// whole picture scaled down smoothly to the surface's size in device pixels, in its middle.
 class PictureSurface : public QWidget {
 public:
     using QWidget::QWidget;
-    QImage image;
+    QImage image; // at its own size, carrying the screen's device pixel ratio
+    bool fitted = false;
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -105,8 +107,26 @@ protected:
         if (image.isNull())
             return;
         QPainter painter(this);
-        painter.drawImage(QPointF(0, 0), image);
+        if (!fitted)
+            return painter.drawImage(QPointF(0, 0), image);
+        const qreal ratio = image.devicePixelRatio();
+        const QSize room(qFloor(width() * ratio), qFloor(height() * ratio));
+        if (m_fitted.isNull() || m_fittedFor != room || m_fittedFrom != image.cacheKey()) {
+            m_fitted = image.width() <= room.width() && image.height() <= room.height()
+                           ? image
+                           : image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            m_fitted.setDevicePixelRatio(ratio);
+            m_fittedFor = room;
+            m_fittedFrom = image.cacheKey();
+        }
+        const QSizeF shown = QSizeF(m_fitted.size()) / ratio;
+        painter.drawImage(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2), m_fitted);
     }
+
+private:
+    QImage m_fitted;
+    QSize m_fittedFor;
+    qint64 m_fittedFrom = 0;
 };
 
 // The widget behind a picture box: a frameless view of its picture, scrolled when the box is smaller.
@@ -124,6 +144,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
+        // Across a picture that fits, Left and Right have nothing to scroll: they are the window's.
+        if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) && horizontalScrollBar()->maximum() == 0)
+            return event->ignore();
         const bool home = event->key() == Qt::Key_Home;
         if (!home && event->key() != Qt::Key_End)
             return QScrollArea::keyPressEvent(event);
@@ -178,16 +201,49 @@ void PictureBox::setPicture(const Picture& picture)
     image.setDevicePixelRatio(ratio);
     const QSize logical(qCeil(image.width() / ratio), qCeil(image.height() / ratio));
     w->surface->image = image;
-    w->surface->resize(logical);
+    if (!w->surface->fitted)
+        w->surface->resize(logical);
     if (AutoSize && !image.isNull())
         w->resize(logical);
     w->surface->update();
+}
+
+void PictureBox::setFitted(bool fitted)
+{
+    auto* w = static_cast<PictureBoxWidget*>(widget());
+    if (!w || w->surface->fitted == fitted)
+        return;
+    w->surface->fitted = fitted;
+    const Qt::ScrollBarPolicy bars = fitted ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    w->setHorizontalScrollBarPolicy(bars);
+    w->setVerticalScrollBarPolicy(bars);
+    w->setWidgetResizable(fitted);
+    if (!fitted) {
+        const QImage& image = w->surface->image;
+        const qreal ratio = image.isNull() ? 1.0 : image.devicePixelRatio();
+        w->surface->resize(qCeil(image.width() / ratio), qCeil(image.height() / ratio));
+    }
+    w->surface->update();
+}
+
+bool PictureBox::Fitted() const
+{
+    return widget() && static_cast<PictureBoxWidget*>(widget())->surface->fitted;
 }
 
 const QImage& PictureBox::pictureImage() const
 {
     static const QImage none;
     return widget() ? static_cast<PictureBoxWidget*>(widget())->surface->image : none;
+}
+
+QSizeF PictureBox::PictureSize() const
+{
+    const QImage& image = pictureImage();
+    if (image.isNull())
+        return {};
+    const qreal ratio = image.devicePixelRatio();
+    return {toTwips(qCeil(image.width() / ratio)), toTwips(qCeil(image.height() / ratio))};
 }
 
 float PictureBox::ScrollBarSize() const
@@ -258,7 +314,6 @@ QString MenuItem::Caption() const { return m_action->isSeparator() ? QStringLite
 bool MenuItem::Enabled() const { return m_action->isEnabled(); }
 void MenuItem::setEnabled(bool enabled) { m_action->setEnabled(enabled); }
 bool MenuItem::Visible() const { return m_action->isVisible(); }
-bool MenuItem::isSeparator() const { return m_action->isSeparator(); }
 
 void MenuItem::setClickHandler(std::function<void()> handler)
 {

@@ -5,6 +5,7 @@
 #include "platform/picture.h"
 
 #include <QImage>
+#include <QSizeF>
 
 class QAction;
 class QLabel;
@@ -41,7 +42,8 @@ public:
 // of its pixels per device pixel, so on a scaled screen its size in logical pixels is its pixel size
 // divided by the screen's ratio, rounded up. A box smaller than its picture shows scroll bars, and the
 // user moves the picture with them, by dragging it, and with the arrow keys, Page Up/Down, Home (top
-// left) and End (bottom right).
+// left) and End (bottom right); Left and Right, when the picture fits across, are left to the window.
+// Fitted, the box shows the whole picture instead, scaled down smoothly to fit it, in device pixels.
 class PictureBox : public Control {
 public:
     PictureBox(QWidget* parent, const QString& name);
@@ -49,7 +51,11 @@ public:
     // picture's decode error and leaves the box as it was.
     void setPicture(const Picture& picture);
     bool AutoSize = true;
+    void setFitted(bool fitted);
+    bool Fitted() const;
+    // The picture at its own size, and that size in twips.
     const QImage& pictureImage() const;
+    QSizeF PictureSize() const;
     // The thickness of the box's scroll bars, in twips.
     float ScrollBarSize() const;
 };
@@ -82,7 +88,6 @@ public:
     bool Enabled() const;
     void setEnabled(bool enabled);
     bool Visible() const;
-    bool isSeparator() const;
     QAction* action() const { return m_action; }
     QMenu* menu() const { return m_menu; }
     void setClickHandler(std::function<void()> handler);

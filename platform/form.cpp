@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
@@ -21,9 +22,29 @@ QList<Form*>& registry()
     static QList<Form*> forms;
     return forms;
 }
+// The form runtime's code of a key, 0 for a key that has none.
+int keyCodeOf(int qtKey)
+{
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        return qtKey; // the same numbers
+    switch (qtKey) {
+    case Qt::Key_Backspace: return vbKeyBack;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return vbKeyReturn;
+    case Qt::Key_Escape: return vbKeyEscape;
+    case Qt::Key_Space: return vbKeySpace;
+    case Qt::Key_PageUp: return vbKeyPageUp;
+    case Qt::Key_PageDown: return vbKeyPageDown;
+    case Qt::Key_End: return vbKeyEnd;
+    case Qt::Key_Home: return vbKeyHome;
+    case Qt::Key_Left: return vbKeyLeft;
+    case Qt::Key_Up: return vbKeyUp;
+    case Qt::Key_Right: return vbKeyRight;
+    case Qt::Key_Down: return vbKeyDown;
+    default: return 0;
+    }
+}
 } // namespace
-
-QList<Form*> loadedForms() { return registry(); }
 
 ScreenArea WorkArea()
 {
@@ -315,6 +336,17 @@ void Form::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         scheduleResize();
+}
+
+void Form::keyPressEvent(QKeyEvent* event)
+{
+    const int code = keyCodeOf(event->key());
+    if (!m_loaded || code == 0)
+        return QWidget::keyPressEvent(event);
+    const Qt::KeyboardModifiers m = event->modifiers();
+    const int shift = (m & Qt::ShiftModifier ? vbShiftMask : 0) | (m & Qt::ControlModifier ? vbCtrlMask : 0) |
+                      (m & Qt::AltModifier ? vbAltMask : 0);
+    postHandler(this, [this, code, shift] { Form_KeyDown(code, shift); });
 }
 
 void Form::closeEvent(QCloseEvent* event)

@@ -14,6 +14,26 @@ class QTimer;
 
 namespace platform {
 
+// The key codes of a form's key event, as the form runtime numbers them, and the bits of its shift state.
+enum KeyCode : int {
+    vbKeyBack = 8,
+    vbKeyReturn = 13,
+    vbKeyEscape = 27,
+    vbKeySpace = 32,
+    vbKeyPageUp = 33,
+    vbKeyPageDown = 34,
+    vbKeyEnd = 35,
+    vbKeyHome = 36,
+    vbKeyLeft = 37,
+    vbKeyUp = 38,
+    vbKeyRight = 39,
+    vbKeyDown = 40,
+    vbKeyF = 70,
+};
+constexpr int vbShiftMask = 1;
+constexpr int vbCtrlMask = 2;
+constexpr int vbAltMask = 4;
+
 class Form : public QWidget {
     Q_OBJECT
 public:
@@ -75,10 +95,15 @@ protected:
     virtual void Form_Load() {}
     virtual void Form_Resize() {}
     virtual void Form_Unload(std::int16_t& Cancel) { (void)Cancel; }
+    // A key pressed in the window that none of its controls took (a letter's code is its capital,
+    // others are the KeyCode values): raised after the window system's own handling, as every event of
+    // the user is, once for each press and each repeat of a held key.
+    virtual void Form_KeyDown(int KeyCode, int Shift) { (void)KeyCode, (void)Shift; }
 
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct ResizeState {
@@ -116,8 +141,5 @@ struct ScreenArea {
     float height = 0;
 };
 ScreenArea WorkArea();
-
-// Every loaded window, in the order they were loaded.
-QList<Form*> loadedForms();
 
 } // namespace platform

@@ -21,17 +21,35 @@ void ImageWidget::setImage(const QImage& image)
     update();
 }
 
+void ImageWidget::setSelected(bool selected)
+{
+    if (selected == m_selected)
+        return;
+    m_selected = selected;
+    update();
+}
+
 void ImageWidget::paintEvent(QPaintEvent* event)
 {
     QFrame::paintEvent(event);
-    if (m_image.isNull())
-        return;
     QPainter painter(this);
     const QRect target = contentsRect();
-    if (stretch)
-        painter.drawImage(QRectF(target), m_image);
-    else
-        painter.drawImage(QPointF(target.topLeft()), m_image);
+    if (!m_image.isNull()) {
+        if (stretch)
+            painter.drawImage(QRectF(target), m_image);
+        else
+            painter.drawImage(QPointF(target.topLeft()), m_image);
+    }
+    if (m_selected) {
+        // Three logical pixels of the highlight colour with a white pixel inside them: the frame reads on
+        // dark and light pictures, and keeps its width in logical pixels on a scaled screen.
+        const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
+        painter.setPen(QPen(highlight, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(target).adjusted(1.5, 1.5, -1.5, -1.5));
+        painter.setPen(QPen(Qt::white, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.drawRect(QRectF(target).adjusted(3.5, 3.5, -3.5, -3.5));
+    }
 }
 
 void ImageWidget::mousePressEvent(QMouseEvent* event)
@@ -114,6 +132,14 @@ void Image::setBorder(bool fixedSingle)
     imageWidget()->setFrameStyle(fixedSingle ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
     imageWidget()->setLineWidth(1);
 }
+
+void Image::setSelected(bool selected)
+{
+    if (widget())
+        imageWidget()->setSelected(selected);
+}
+
+bool Image::Selected() const { return widget() && imageWidget()->selected(); }
 
 void Image::setClickHandler(std::function<void()> handler)
 {

@@ -17,6 +17,8 @@ public:
     explicit ImageWidget(QWidget* parent);
     void setImage(const QImage& image);
     const QImage& image() const { return m_image; }
+    void setSelected(bool selected);
+    bool selected() const { return m_selected; }
     bool stretch = true;
 
 signals:
@@ -30,6 +32,7 @@ protected:
 private:
     QImage m_image;
     bool m_pressed = false;
+    bool m_selected = false;
 };
 
 class Image : public Control {
@@ -51,6 +54,10 @@ public:
     const QImage& pictureImage() const;
 
     void setBorder(bool fixedSingle);
+    // The keyboard's selection: a frame drawn over the picture's edge, in two colours, so that it shows
+    // on light and dark pictures alike.
+    void setSelected(bool selected);
+    bool Selected() const;
     void setClickHandler(std::function<void()> handler);
 
 private:

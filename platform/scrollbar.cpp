@@ -3,6 +3,8 @@
 #include "platform/errors.h"
 #include "platform/runtime.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QScrollBar>
 
 namespace platform {
@@ -55,9 +57,6 @@ void ScrollBar::assign(const std::function<void()>& change)
         m_change();
 }
 
-std::int16_t ScrollBar::SmallChange() const { return widget() ? std::int16_t(bar()->singleStep()) : 1; }
-std::int16_t ScrollBar::LargeChange() const { return widget() ? std::int16_t(bar()->pageStep()) : 1; }
-
 void ScrollBar::setSmallChange(std::int16_t step)
 {
     if (widget())
@@ -74,6 +73,46 @@ void ScrollBar::setTabStop(bool tabStop)
 {
     if (widget())
         bar()->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void ScrollBar::userStep(Step step)
+{
+    if (!widget())
+        return;
+    switch (step) {
+    case Step::SmallUp: bar()->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case Step::SmallDown: bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    case Step::LargeUp: bar()->triggerAction(QAbstractSlider::SliderPageStepSub); break;
+    case Step::LargeDown: bar()->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+    case Step::First: bar()->triggerAction(QAbstractSlider::SliderToMinimum); break;
+    case Step::Last: bar()->triggerAction(QAbstractSlider::SliderToMaximum); break;
+    }
+}
+
+namespace {
+// Hands the wheel events of the widget it watches to a scroll bar.
+class WheelForwarder : public QObject {
+public:
+    WheelForwarder(QObject* watched, QScrollBar* bar) : QObject(watched), m_bar(bar) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Wheel || !m_bar || !m_bar->isEnabled())
+            return QObject::eventFilter(watched, event);
+        QCoreApplication::sendEvent(m_bar, event);
+        return true;
+    }
+
+private:
+    QPointer<QScrollBar> m_bar;
+};
+} // namespace
+
+void ScrollBar::takeWheelFrom(const Control& control)
+{
+    if (widget() && control.widget())
+        control.widget()->installEventFilter(new WheelForwarder(control.widget(), bar()));
 }
 
 void ScrollBar::setChangeHandler(std::function<void()> handler) { m_change = std::move(handler); }

@@ -20,12 +20,18 @@ public:
     void setMax(std::int16_t max);
     // Raises the change event at once when Value changes; a value outside Min..Max raises error 380.
     void setValue(std::int16_t value);
-    std::int16_t SmallChange() const;
-    std::int16_t LargeChange() const;
     void setSmallChange(std::int16_t step);
     void setLargeChange(std::int16_t step);
     // Whether the bar takes part in the tab order.
     void setTabStop(bool tabStop);
+
+    // Moves the bar as the user does with its arrows (a small change), its track (a large change) and
+    // its ends; its change event follows as for the user's own changes. At the end a step goes
+    // towards, nothing happens.
+    enum class Step { SmallUp, SmallDown, LargeUp, LargeDown, First, Last };
+    void userStep(Step step);
+    // The mouse wheel over `control` (and the controls inside it) turns the bar as over the bar itself.
+    void takeWheelFrom(const Control& control);
 
     // The change event. Changes made by the program run it at once, before the assignment returns;
     // the user's (arrows, track, wheel, keys, the end of a drag) run it after the scroll bar's own

@@ -19,4 +19,13 @@ QSizeF innerSize(QSizeF picture, QSizeF room, double bar)
             std::min(roomH, picture.height() + (across ? bar : 0.0))};
 }
 
+QSizeF fittedSize(QSizeF picture, QSizeF room)
+{
+    if (picture.isEmpty())
+        return {};
+    const double scale = std::min({1.0, std::max(0.0, room.width()) / picture.width(),
+                                   std::max(0.0, room.height()) / picture.height()});
+    return picture * scale;
+}
+
 } // namespace viewerfit

@@ -11,5 +11,8 @@ namespace viewerfit {
 // scrolls the other direction when that one is needed, but never more than the room.
 // All lengths in the same unit (twips); negative room counts as none.
 QSizeF innerSize(QSizeF picture, QSizeF room, double bar);
+// The size of a picture of `picture` size scaled down, its aspect kept, to the largest that fits in
+// `room`; a picture that fits keeps its own size.
+QSizeF fittedSize(QSizeF picture, QSizeF room);
 
 } // namespace viewerfit
