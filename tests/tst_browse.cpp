@@ -3,6 +3,7 @@
 
 #include "app/mdlselect.h"
 #include "browser/frmselect.h"
+#include "browser/pagemath.h"
 #include "support/browsefixture.h"
 #include "support/picturefiles.h"
 
@@ -20,6 +21,8 @@ private slots:
     void pages_data();
     void pages();
     void resizeKeepingPageSizeKeepsPage();
+    void keys_data();
+    void keys();
 
 private:
     std::unique_ptr<MainWindowTest> m_test;
@@ -110,6 +113,49 @@ void TestBrowse::resizeKeepingPageSizeKeepsPage()
     QCOMPARE(w->VScroll.Value(), std::int16_t(3));
     QCOMPARE(w->Caption(), QStringLiteral("Tarnavel（4 / 5）"));
     QVERIFY(slotShows(w, 0, 36));
+}
+
+void TestBrowse::keys_data()
+{
+    QTest::addColumn<QList<int>>("keys"); // 0: a resize to 5 x 4 cells
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("cell"); // the selected cell, on 40 photos in pages of 12
+    using K = QList<int>;
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("a new folder: its first photo") << K{} << 0 << 0;
+    QTest::newRow("right twice, within the page") << K{Qt::Key_Right, Qt::Key_Right} << 0 << 2;
+    QTest::newRow("right past the page's last cell") << K{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right} << 1 << 0;
+    QTest::newRow("left past the page's first cell") << K{Qt::Key_PageDown, Qt::Key_Left} << 0 << 11;
+    QTest::newRow("down past the last row") << K{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down} << 1 << 0;
+    QTest::newRow("up from the first photo stays") << K{Qt::Key_Up, Qt::Key_Left} << 0 << 0;
+    QTest::newRow("end, then right stays on the last photo") << K{Qt::Key_End, Qt::Key_Right} << 3 << 3;
+    QTest::newRow("ctrl+end, then home") << K{ctrl | Qt::Key_End, Qt::Key_Home} << 0 << 0;
+    QTest::newRow("page down keeps the place") << K{Qt::Key_Right, Qt::Key_Right, Qt::Key_PageDown} << 1 << 2;
+    QTest::newRow("clamped to a short last page") << K{Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_End, Qt::Key_PageUp, Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown} << 3 << 3;
+    QTest::newRow("a resize that rebuilds: the first photo") << K{Qt::Key_PageDown, Qt::Key_Right, 0} << 0 << 0;
+}
+
+// The keyboard in the grid: Page Up/Down, Home and End through the page scroll bar, and the arrow keys
+// moving one framed cell, across page ends.
+void TestBrowse::keys()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, page);
+    QFETCH(int, cell);
+    FrmSelect* w = m_test->window;
+    browse(w, m_test->drive.makeBmpFolder(QStringLiteral("keys"), 40));
+    for (const int key : keys) {
+        if (key == 0)
+            setInnerSize(w, 9615, 6420);
+        else
+            QTest::keyClick(w, Qt::Key(key & ~Qt::KeyboardModifierMask), Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
+        settle();
+    }
+    QTRY_COMPARE(int(w->VScroll.Value()), page);
+    QTRY_COMPARE(w->Caption(), pagemath::pageCaption(page, w->VScroll.Max()));
+    QCOMPARE(w->SelectedCell(), cell);
+    for (int i = 0; i < w->LoadedCount; ++i) // one frame, on the selected cell
+        QCOMPARE(w->Img_Photo[i].Selected(), i == cell);
 }
 
 QTEST_MAIN(TestBrowse)

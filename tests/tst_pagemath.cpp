@@ -5,6 +5,7 @@
 #include <QTest>
 
 using namespace pagemath;
+Q_DECLARE_METATYPE(Move)
 
 class TestPageMath : public QObject {
     Q_OBJECT
@@ -66,6 +67,27 @@ private slots:
             QCOMPARE(QPoint(place.left, place.top), lastCell);
             QVERIFY(place.left + 1800 <= scaleWidth - 315); // inside the frame
         }
+    }
+
+    void selection_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<Move>("move");
+        QTest::addColumn<int>("to"); // in 14 photos, rows of 4
+        QTest::newRow("right") << 5 << Move::Right << 6;
+        QTest::newRow("left from the first photo stays") << 0 << Move::Left << 0;
+        QTest::newRow("right from the last photo stays") << 13 << Move::Right << 13;
+        QTest::newRow("up from the first row stays") << 3 << Move::Up << 3;
+        QTest::newRow("down a row") << 6 << Move::Down << 10;
+        QTest::newRow("down to a short last row: its last photo") << 11 << Move::Down << 13;
+        QTest::newRow("down from the last row stays") << 12 << Move::Down << 12;
+    }
+    void selection()
+    {
+        QFETCH(int, from);
+        QFETCH(Move, move);
+        QFETCH(int, to);
+        QCOMPARE(movedSelection(from, move, 14, 4), to);
     }
 };
 

@@ -18,14 +18,17 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <tuple>
 
 using namespace testsupport;
 
-enum class Storm { Scroll, ScrollTwice, Grow, Shrink, MinimiseRestore, FolderCommand, Click, ExitCommand, CloseBox };
+enum class Storm { Scroll, ScrollTwice, Grow, Shrink, MinimiseRestore, FolderCommand, Click, RightKey, ExitCommand, CloseBox };
 enum class Build { PageChange, Rebuild, FolderBuild };
+enum class Burst { Arrow, PageDownKey, Wheel, ArrowsAndResize };
 Q_DECLARE_METATYPE(Storm)
 Q_DECLARE_METATYPE(Build)
+Q_DECLARE_METATYPE(Burst)
 
 namespace {
 const int Photos = 40;      // p000.bmp ... in "first"
@@ -35,6 +38,32 @@ int colourIndexOf(const QString& name) { return name.mid(1, 3).toInt() + (name.s
 void grow(FrmSelect* w) { w->resize(9615 / 15, w->height() - w->client()->height() + 6420 / 15); }
 void shrink(FrmSelect* w) { w->resize(w->width() - 2 * 1860 / 15, w->height() - w->client()->height() + 3270 / 15); }
 void arrowDown(FrmSelect* w) { static_cast<QScrollBar*>(w->VScroll.widget())->triggerAction(QScrollBar::SliderSingleStepAdd); }
+void wheelDown(FrmSelect* w)
+{
+    QWidget* grid = w->FraPhoto.widget(); // (the window system's events over a cell go up to it)
+    QWheelEvent notch(QPointF(5, 5), grid->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(grid, &notch);
+}
+
+// The page shown is the scroll bar's, whole, under its caption; cells beyond the page are empty.
+void verifyScrolledPageShown(FrmSelect* w)
+{
+    QVERIFY(w->FraPhoto.Visible());
+    QCOMPARE(w->ShownPageSize, w->PageSize);
+    QVERIFY(w->LoadedCount >= w->PageSize);
+    QCOMPARE(w->Caption(), pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
+    const int first = w->VScroll.Value() * w->PageSize;
+    for (int i = 0; i < w->LoadedCount; ++i) {
+        const QString where = QStringLiteral("slot %1").arg(i);
+        if (i >= w->PageSize || first + i >= w->PhotoNames.size()) {
+            QVERIFY2(!w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture(), qPrintable(where));
+            continue;
+        }
+        const QString name = w->PhotoNames[first + i];
+        QCOMPARE(w->Lbl_Photo[i].Caption(), name);
+        QVERIFY2(slotShows(w, i, colourIndexOf(name), name), qPrintable(where)); // its own picture
+    }
+}
 } // namespace
 
 class TestStorms : public QObject {
@@ -45,12 +74,15 @@ private slots:
     void cleanup();
     void stormDuringBuild_data();
     void stormDuringBuild();
+    void burst_data();
+    void burst();
 
 private:
     std::unique_ptr<RuntimeRecorder> m_recorder;
     std::unique_ptr<BrowseFixture> m_drive;
     QString m_first;
     QString m_second;
+    QString m_many; // 36 pages of pictures made on the thumbnail threads
 };
 
 void TestStorms::initTestCase()
@@ -61,6 +93,7 @@ void TestStorms::initTestCase()
     for (int n = 0; n < OtherPhotos; ++n)
         m_drive->writeBytes(m_second, QStringLiteral("q%1.bmp").arg(n, 3, 10, QChar('0')),
                             bmpBytes(16, 12, pictureColour(n + 500)));
+    m_many = m_drive->makeBmpFolder(QStringLiteral("many"), 36 * 12, QSize(200, 120));
 }
 
 void TestStorms::cleanup()
@@ -78,7 +111,7 @@ void TestStorms::stormDuringBuild_data()
     QTest::addColumn<Storm>("storm");
     QTest::addColumn<int>("atYield");
     const char* stormNames[] = {"scroll", "two scrolls", "grow", "shrink", "minimise", "folder command",
-                                "thumbnail click", "exit", "close box"};
+                                "thumbnail click", "right key", "exit", "close box"};
     // A page change yields once a slot (12); a rebuild to 3 x 3 once a slot and once a cell (18); a
     // folder build once a slot and once a cell of 4 x 3 (24).
     for (const auto& [build, buildName, yields] : {std::tuple{Build::PageChange, "page change", 12},
@@ -144,6 +177,7 @@ void TestStorms::stormDuringBuild()
                           FrmPhoto::Existing()->Unload();
                       });
             break;
+        case Storm::RightKey: QTest::keyClick(w, Qt::Key_Right); break;
         case Storm::ExitCommand: w->MnuClose.action()->trigger(); break;
         case Storm::CloseBox: w->close(); break;
         }
@@ -174,23 +208,52 @@ void TestStorms::stormDuringBuild()
         QTRY_VERIFY(w.isNull());
         return;
     }
-    // The window is whole again: ready, shown, the pointer back, the folder command usable.
-    QVERIFY(w->FraPhoto.Visible());
-    QCOMPARE(w->ShownPageSize, w->PageSize);
-    QVERIFY(w->LoadedCount >= w->PageSize);
-    // The page shown is the scroll bar's, whole, under its caption; cells beyond the page are empty.
-    QCOMPARE(w->Caption(), pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
-    const int first = w->VScroll.Value() * w->PageSize;
-    for (int i = 0; i < w->LoadedCount; ++i) {
-        const QString where = QStringLiteral("slot %1").arg(i);
-        if (i >= w->PageSize || first + i >= w->PhotoNames.size()) {
-            QVERIFY2(!w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture(), qPrintable(where));
-            continue;
-        }
-        const QString name = w->PhotoNames[first + i];
-        QCOMPARE(w->Lbl_Photo[i].Caption(), name);
-        QVERIFY2(slotShows(w, i, colourIndexOf(name), name), qPrintable(where)); // its own picture
-    }
+    verifyScrolledPageShown(w);
+    if (storm == Storm::RightKey && build != Build::PageChange)
+        QCOMPARE(w->SelectedCell(), 0); // keys do nothing while a rebuild or a folder build runs
+}
+
+void TestStorms::burst_data()
+{
+    QTest::addColumn<Burst>("burst");
+    QTest::addColumn<int>("changes");
+    const char* names[] = {"scroll arrow", "Page Down", "wheel", "arrows and a resize"};
+    for (int burst = 0; burst <= int(Burst::ArrowsAndResize); ++burst)
+        for (int changes : {2, 5, 30})
+            QTest::addRow("%d by %s", changes, names[burst]) << Burst(burst) << changes;
+}
+
+// Page changes in bursts, each delivered from inside the yields of the display it overtakes, as a held
+// key or a spun wheel sends them: the newest page wins, one display at most is on the stack, and the
+// page the scroll bar ends on is shown whole.
+void TestStorms::burst()
+{
+    QFETCH(Burst, burst);
+    QFETCH(int, changes);
+    QPointer<FrmSelect> w = startGridWindow();
+    browse(w, m_many);
+    const auto change = [&](int n) {
+        if (burst == Burst::ArrowsAndResize && n == changes / 2)
+            grow(w); // a rebuild from the first page, in the middle of the burst
+        else if (burst == Burst::PageDownKey)
+            QTest::keyClick(w, Qt::Key_PageDown);
+        else if (burst == Burst::Wheel)
+            wheelDown(w);
+        else
+            arrowDown(w);
+    };
+    int delivered = 0;
+    platform::setYieldHook([&] {
+        if (delivered < changes && w)
+            change(delivered++);
+    });
+    change(delivered++);
+    QTRY_VERIFY(delivered == changes && w->PageReady == -1 && w->pageBuild().displays() == 0 &&
+                w->Caption() == pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
+    QCOMPARE(w->pageBuild().peakDisplays(), 1);
+    if (burst != Burst::ArrowsAndResize)
+        QCOMPARE(int(w->VScroll.Value()), changes); // no change lost
+    verifyScrolledPageShown(w);
 }
 
 QTEST_MAIN(TestStorms)

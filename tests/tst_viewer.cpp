@@ -2,6 +2,7 @@
 // scrolled to every corner, the clicked photo's path in its caption, an unreadable picture told; the
 // thumbnail and the viewer crisp on a scaled screen (this executable runs again with QT_SCALE_FACTOR).
 
+#include "app/mdlselect.h"
 #include "support/browsefixture.h"
 #include "support/modal.h"
 #include "platform/errors.h"
@@ -47,6 +48,8 @@ private slots:
     void innerSize();
     void viewerOnPicture_data();
     void viewerOnPicture();
+    void stepping_data();
+    void stepping();
 };
 
 void TestViewer::innerSize_data()
@@ -131,6 +134,18 @@ void TestViewer::viewerOnPicture()
         QTest::keyClick(box, Qt::Key_Home);
         QCOMPARE(across->value() + down->value(), 0);
         QVERIFY(topLeftMatches(box, file));
+        // F: the whole picture fitted into the window, its aspect kept; F again: its own size.
+        const QSize ownSize = viewer->client()->size();
+        const QSizeF fitted = viewerfit::fittedSize(shown, area.size().shrunkBy(viewer->frameMargins()));
+        for (const bool on : {true, false}) {
+            QTest::keyClick(box, Qt::Key_F);
+            settle();
+            QCOMPARE(FrmPhoto::Fitted(), on);
+            const QSize now = viewer->client()->size();
+            QVERIFY2(on ? qAbs(now.width() - fitted.width()) <= 1 && qAbs(now.height() - fitted.height()) <= 1 : now == ownSize,
+                     qPrintable(QStringLiteral("%1 x %2").arg(now.width()).arg(now.height())));
+            QVERIFY(!on || across->maximum() + down->maximum() == 0);
+        }
     }, &seen);
     window->Img_Photo_Click(0);
     QTRY_COMPARE(FrmPhoto::Existing(), nullptr);
@@ -141,6 +156,53 @@ void TestViewer::viewerOnPicture()
     if (caption.isEmpty()) // told, with the reason
         QVERIFY(recorder.messages.first().startsWith(QStringLiteral("Tarnavel|C:\\u\\photo.bmp を表示できません。\n%1")
                                                           .arg(platform::errorText(platform::ErrInvalidPicture))));
+}
+
+void TestViewer::stepping_data()
+{
+    QTest::addColumn<QList<int>>("mainKeys"); // in the main window, the last opening the viewer
+    QTest::addColumn<QList<int>>("keys");     // in the viewer, before Escape
+    QTest::addColumn<int>("last");            // the photo shown last, of 26 in pages of 12
+    QTest::addColumn<int>("told");            // p013 cannot be read
+    using K = QList<int>;
+    const int eleventh[] = {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Return};
+    QTest::newRow("enter opens the selected photo") << K{Qt::Key_Right, Qt::Key_Right, Qt::Key_Return} << K{} << 2 << 0;
+    QTest::newRow("space across the page end") << K(std::begin(eleventh), std::end(eleventh)) << K{Qt::Key_Space} << 12 << 0;
+    QTest::newRow("backspace across the page end") << K{Qt::Key_PageDown, Qt::Key_Return} << K{Qt::Key_Backspace} << 11 << 0;
+    QTest::newRow("over an unreadable photo") << K{Qt::Key_PageDown, Qt::Key_Return} << K{Qt::Key_Space, Qt::Key_Space} << 14 << 1;
+    QTest::newRow("left and right on a picture that fits") << K{Qt::Key_Space} << K{Qt::Key_Right, Qt::Key_Left, Qt::Key_Left} << 0 << 0;
+    QTest::newRow("space at the last photo") << K{Qt::Key_End, Qt::Key_Return} << K{Qt::Key_Space} << 25 << 0;
+}
+
+// Stepping through the folder in the viewer, and the main window afterwards on the page of the photo
+// shown last, with that photo selected.
+void TestViewer::stepping()
+{
+    QFETCH(QList<int>, mainKeys);
+    QFETCH(QList<int>, keys);
+    QFETCH(int, last);
+    QFETCH(int, told);
+    MainWindowTest t;
+    const QString folder = t.drive.makeBmpFolder(QStringLiteral("s"), 26);
+    t.drive.writeBytes(folder, QStringLiteral("p013.bmp"), "not a picture");
+    browse(t.window, folder);
+    bool seen = false;
+    whenModal([](QWidget* w) { return qobject_cast<FrmPhoto*>(w) != nullptr; }, [&](QWidget* w) {
+        const QPointer<FrmPhoto> viewer = static_cast<FrmPhoto*>(w);
+        const auto closeBox = qScopeGuard([viewer] { if (viewer) viewer->close(); });
+        for (const int key : keys + QList<int>{Qt::Key_Escape}) {
+            QTest::keyClick(viewer->PicPhoto.widget(), Qt::Key(key));
+            settle();
+        }
+        QVERIFY(!FrmPhoto::Existing()); // Escape closed it
+    }, &seen);
+    for (const int key : mainKeys)
+        QTest::keyClick(t.window, Qt::Key(key)), settle();
+    QTRY_VERIFY(seen && !FrmPhoto::Existing());
+    QCOMPARE(MdlSelect::PhotoName, QStringLiteral("p%1.bmp").arg(last, 3, 10, QChar('0')));
+    QCOMPARE(t.recorder.messages.size(), told);
+    QTRY_COMPARE(t.window->Caption(), QStringLiteral("Tarnavel（%1 / 3）").arg(last / 12 + 1));
+    QCOMPARE(t.window->SelectedCell(), last % 12);
 }
 
 QTEST_MAIN(TestViewer)

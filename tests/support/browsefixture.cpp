@@ -32,11 +32,11 @@ QString BrowseFixture::makeFolder(const QString& name)
     return QStringLiteral("C:\\") + QString(name).replace('/', '\\');
 }
 
-QString BrowseFixture::makeBmpFolder(const QString& name, int count)
+QString BrowseFixture::makeBmpFolder(const QString& name, int count, QSize size)
 {
     const QString folder = makeFolder(name);
     for (int n = 0; n < count; ++n)
-        writeBytes(folder, QStringLiteral("p%1.bmp").arg(n, 3, 10, QChar('0')), bmpBytes(16, 12, pictureColour(n)));
+        writeBytes(folder, QStringLiteral("p%1.bmp").arg(n, 3, 10, QChar('0')), bmpBytes(size.width(), size.height(), pictureColour(n)));
     return folder;
 }
 

@@ -23,8 +23,9 @@ public:
     QString root() const { return m_dir.path(); }
     // A folder under the drive's root; returns its Windows-style path ("C:\name").
     QString makeFolder(const QString& name);
-    // Writes `count` bitmaps p000.bmp, p001.bmp, ... each a solid pictureColour(n).
-    QString makeBmpFolder(const QString& name, int count);
+    // Writes `count` bitmaps p000.bmp, p001.bmp, ... each a solid pictureColour(n) of `size` pixels
+    // (those above 64 KB are made on the thumbnail threads, smaller ones on the spot).
+    QString makeBmpFolder(const QString& name, int count, QSize size = QSize(16, 12));
     void writeBytes(const QString& folder, const QString& file, const QByteArray& bytes);
 
 private:
