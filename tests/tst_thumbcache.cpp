@@ -1,7 +1,7 @@
 // The desktop's shared thumbnail cache: names, keys and permissions as other programs expect them,
 // entries other programs made, stale and broken entries, and caches that cannot be written.
 
-#include "platform/thumbnailcache.h"
+#include "platform/pictures/thumbnailcache.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 // the asking thread. (Page builds interrupted by events are the storm tests' part.)
 
 #include "platform/errors.h"
-#include "platform/thumbnailloader.h"
+#include "platform/pictures/thumbnailloader.h"
 #include "support/browsefixture.h"
 #include "support/picturefiles.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/mdlselect.h"
 #include "platform/errors.h"
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 #include "platform/runtime.h"
 #include "viewer/viewerfit.h"
 

@@ -1,4 +1,4 @@
-#include "platform/thumbnailcache.h"
+#include "platform/pictures/thumbnailcache.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>

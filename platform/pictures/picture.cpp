@@ -1,9 +1,9 @@
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
-#include "platform/bmpdecoder.h"
+#include "platform/pictures/bmpdecoder.h"
 #include "platform/drives.h"
 #include "platform/errors.h"
-#include "platform/picturecheck.h"
+#include "platform/pictures/picturecheck.h"
 
 #include <QBuffer>
 #include <QFile>

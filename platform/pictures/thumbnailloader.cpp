@@ -1,8 +1,8 @@
-#include "platform/thumbnailloader.h"
+#include "platform/pictures/thumbnailloader.h"
 
 #include "platform/errors.h"
-#include "platform/picture.h"
-#include "platform/thumbnailcache.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/thumbnailcache.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
