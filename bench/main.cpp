@@ -7,8 +7,8 @@
 #include "bench/rawcodec.h"
 #include "browser/frmselect.h"
 #include "browser/pagemath.h"
-#include "platform/thumbnailcache.h"
-#include "platform/thumbnailloader.h"
+#include "platform/pictures/thumbnailcache.h"
+#include "platform/pictures/thumbnailloader.h"
 #include "support/testforms.h"
 
 #include <QApplication>

@@ -122,6 +122,7 @@ void PageBuild::requestThumbnails(std::int32_t page, const QList<ThumbnailJob>& 
         } else {
             m_asked.insert(job.slot, asked);
             toMake.append(job);
+            toMake.last().stamp = asked.stamp;
         }
     }
     m_batch = m_thumbnails.start(toMake);
@@ -185,9 +186,10 @@ void PageBuild::makeAhead()
         for (ThumbnailJob job : m_window.thumbnailJobs(page, filled)) {
             const Asked asked = ask(job, page);
             // Small files are made on the spot when shown; nothing is left to do ahead for them.
-            if (made(asked) || job.pathError != 0 || asked.stamp.size <= ThumbnailLoader::LightFileBytes)
+            if (made(asked) || job.pathError != 0 || ThumbnailLoader::smallFile(asked.stamp))
                 continue;
             job.slot = int(jobs.size()); // the two pages' jobs, told apart
+            job.stamp = asked.stamp;
             m_ahead.insert(job.slot, asked);
             jobs.append(job);
         }

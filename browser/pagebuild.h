@@ -3,8 +3,8 @@
 // rebuild or a folder build shows, the thumbnails being made for the page and for its neighbours,
 // and the yield after which a build checks that the window is still its own.
 
-#include "platform/thumbnailcache.h"
-#include "platform/thumbnailloader.h"
+#include "platform/pictures/thumbnailcache.h"
+#include "platform/pictures/thumbnailloader.h"
 
 #include <QHash>
 #include <QImage>

@@ -1,8 +1,8 @@
 // Fuzzes the byte-level picture checks and the own bitmap decoding: any bytes, no crash, no read
 // outside them, consistent answers.
 
-#include "platform/bmpdecoder.h"
-#include "platform/picturecheck.h"
+#include "platform/pictures/bmpdecoder.h"
+#include "platform/pictures/picturecheck.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // The simple controls of the forms: label, frame, picture box, check box, command button and menu.
 
 #include "platform/control.h"
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 #include <QImage>
 #include <QSizeF>

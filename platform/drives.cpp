@@ -7,6 +7,7 @@
 #include <QStorageInfo>
 #include <QStringList>
 #include <algorithm>
+#include <atomic>
 
 namespace platform {
 
@@ -18,6 +19,15 @@ std::optional<QList<DriveInfo>>& overrideTable()
     return table;
 }
 
+std::atomic<int> g_tableReads{0};
+
+// The drive table scopes of this thread: how deep, and the table read inside the outermost one.
+struct ScopeState {
+    int depth = 0;
+    std::optional<QList<DriveInfo>> table;
+};
+thread_local ScopeState t_scope;
+
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
 #else
@@ -27,6 +37,7 @@ constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
 #ifdef Q_OS_WIN
 QList<DriveInfo> systemDrives()
 {
+    ++g_tableReads;
     QList<DriveInfo> table;
     const QFileInfoList roots = QDir::drives();
     for (const QFileInfo& root : roots) {
@@ -55,6 +66,7 @@ bool isVolumeMountPoint(const QString& mountPoint)
 
 QList<DriveInfo> systemDrives()
 {
+    ++g_tableReads;
     QList<DriveInfo> table;
     // C: is the home folder while it can be listed, else the root, so that C: always stands for a place.
     const QFileInfo home(QDir::homePath());
@@ -105,8 +117,22 @@ QList<DriveInfo> drives()
 {
     if (overrideTable())
         return *overrideTable();
-    return systemDrives();
+    if (t_scope.depth == 0)
+        return systemDrives();
+    if (!t_scope.table)
+        t_scope.table = systemDrives();
+    return *t_scope.table;
 }
+
+DriveTableScope::DriveTableScope() { ++t_scope.depth; }
+
+DriveTableScope::~DriveTableScope()
+{
+    if (--t_scope.depth == 0)
+        t_scope.table.reset();
+}
+
+int driveTableReads() { return g_tableReads.load(); }
 
 void setDriveTable(const QList<DriveInfo>& table)
 {
@@ -123,10 +149,11 @@ void resetDriveTable()
     overrideTable().reset();
 }
 
-std::optional<DriveInfo> driveOf(QChar letter)
+namespace {
+
+std::optional<DriveInfo> driveIn(const QList<DriveInfo>& table, QChar letter)
 {
     const QChar wanted = letter.toUpper();
-    const QList<DriveInfo> table = drives();
     for (const DriveInfo& d : table) {
         if (d.letter == wanted)
             return d;
@@ -134,9 +161,8 @@ std::optional<DriveInfo> driveOf(QChar letter)
     return std::nullopt;
 }
 
-bool driveAvailable(QChar letter)
+bool rootAvailable(const std::optional<DriveInfo>& d)
 {
-    const std::optional<DriveInfo> d = driveOf(letter);
     if (!d || d->root.isEmpty())
         return false;
     const QFileInfo root(d->root);
@@ -145,6 +171,18 @@ bool driveAvailable(QChar letter)
 #else
     return root.isDir() && root.isReadable() && root.isExecutable();
 #endif
+}
+
+} // namespace
+
+std::optional<DriveInfo> driveOf(QChar letter)
+{
+    return driveIn(drives(), letter);
+}
+
+bool driveAvailable(QChar letter)
+{
+    return rootAvailable(driveOf(letter));
 }
 
 QStringList pathParts(const QString& windowsPath)
@@ -169,9 +207,8 @@ QString toSystemPath(const QString& windowsPath)
 {
     if (!isDriveText(windowsPath))
         raise(ErrPathNotFound, windowsPath);
-    const QChar letter = windowsPath.at(0).toUpper();
-    const std::optional<DriveInfo> drive = driveOf(letter);
-    if (!drive || !driveAvailable(letter))
+    const std::optional<DriveInfo> drive = driveIn(drives(), windowsPath.at(0));
+    if (!rootAvailable(drive))
         raise(ErrDeviceUnavailable, windowsPath);
 
     const QStringList parts = pathParts(windowsPath);

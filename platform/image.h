@@ -3,7 +3,7 @@
 // keeps only a copy of the picture at that size, in the screen's device pixels.
 
 #include "platform/control.h"
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 #include <QFrame>
 #include <QImage>

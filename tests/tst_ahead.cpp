@@ -5,8 +5,8 @@
 #include "app/mdlselect.h"
 #include "browser/frmselect.h"
 #include "platform/drives.h"
-#include "platform/thumbnailcache.h"
-#include "platform/thumbnailloader.h"
+#include "platform/pictures/thumbnailcache.h"
+#include "platform/pictures/thumbnailloader.h"
 #include "support/browsefixture.h"
 #include "support/modal.h"
 #include "support/picturefiles.h"
@@ -141,6 +141,7 @@ void TestAhead::sharedCacheReadAndWritten()
     platform::ThumbnailLoader::setCache(ThumbnailCache(QString()));
     QVERIFY(slotShows(m_test->window, 0, 7, QStringLiteral("p000.bmp")));
     QVERIFY(slotShows(m_test->window, 1, 1)); // made here, and left for the desktop
+    QVERIFY(platform::ThumbnailLoader::waitForWrites(20000));
     const QImage ours(cache.path() + QStringLiteral("/normal/") + ThumbnailCache::fileNameOf(second));
     QCOMPARE(ours.text(QStringLiteral("Thumb::URI")).toLatin1(), ThumbnailCache::uriOf(second));
 }

@@ -137,6 +137,16 @@ private slots:
         setDriveTable({{QLatin1Char('C'), m_root, QString()}, {QLatin1Char('D'), m_root + "/d", QStringLiteral("新")}});
         box.refreshDrives();
         QCOMPARE(box.Drive() + combo->itemText(1), QStringLiteral("c:d: [新]"));
+        // The system's own table: read once for a path, and once for a scope however many paths it sees.
+        resetDriveTable();
+        const int reads = driveTableReads();
+        errorOf([] { toSystemPath("C:\\a"); });
+        {
+            const DriveTableScope scope, inner;
+            for (const char* path : {"C:\\a", "C:\\b", "Q:\\c"})
+                errorOf([&] { toSystemPath(path); });
+        }
+        QCOMPARE(driveTableReads() - reads, 2);
     }
 
     void folderList_data()

@@ -3,6 +3,7 @@
 // crash, never another photo's picture.
 
 #include "browser/frmselect.h"
+#include "platform/pictures/picture.h"
 #include "support/browsefixture.h"
 #include "support/modal.h"
 #include "support/picturefiles.h"
@@ -93,10 +94,12 @@ void TestHostile::hostileFile_data()
     row("JPEG, then junk with FF DA", "junk.jpg", [=] { return jpegBytes(quarters, 95) + QByteArray("\xFF\xDA\0\x08zz\xFF\xC4junk", 12); }, q, drawn);
     row("JPEG missing its end marker", "noeoi.jpg", [=] { return jpegBytes(quarters, 95).chopped(2); }, q, drawn);
     row("JPEG, 3 stray bytes before a marker", "stray.jpg", [=] { return jpegWith("abc", "\xFF\xDA"); }, q, drawn);
-    row("JPEG with corrupt data", "corrupt.jpg", [=] {
-        QByteArray j = jpegBytes(busy, 95);
-        return j.replace(j.size() / 2, 40, QByteArray(40, '\xFE'));
-    }, no);
+    for (const QByteArray stray : {"", "abc"}) // a harmless warning first must not hide the corrupt data
+        row(stray.isEmpty() ? "JPEG with corrupt data" : "JPEG, stray bytes before a marker, then corrupt data", "corrupt.jpg", [=] {
+            QByteArray j = jpegBytes(busy, 95);
+            j.insert(j.indexOf("\xFF\xDA"), stray);
+            return j.replace(j.size() / 2, 40, QByteArray(40, '\xFE'));
+        }, no);
     // Bit fields of every width: each colour exact, or the picture refused.
     for (const QList<quint32>& m : QList<QList<quint32>>{{0xF800, 0x07E0, 0x001F}, {0xE000, 0x1000, 0, 0x0E00},
              {0x8000, 0x7FC0, 0x0030, 0x000F}, {0xFFE00000, 0x001FFC00, 0x3FF}, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}, {4, 2, 1}}) {
@@ -117,6 +120,8 @@ void TestHostile::hostileFile()
     QFETCH(QSize, shownSize);
     QFETCH(QList<QColor>, colours);
     const RuntimeRecorder& recorder = *m_recorder;
+    if (QByteArray(QTest::currentDataTag()).contains("then corrupt") && !platform::jpegWarningsAllSeen())
+        QSKIP("Qt's reader, which decodes JPEGs in this build, reports only the decoder's first warning");
     const QString folder = m_drive->makeFolder(QStringLiteral("f%1").arg(++m_folders));
     m_drive->writeBytes(folder, "!good.bmp", bmpBytes(40, 30, Qt::red)); // listed first: bitmaps come first
     m_drive->writeBytes(folder, name, bytes());

@@ -2,8 +2,8 @@
 // errors of a load. (Each kind shown or refused in a window: the hostile folder's test.)
 
 #include "platform/errors.h"
-#include "platform/picture.h"
-#include "platform/picturecheck.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/picturecheck.h"
 #include "support/picturefiles.h"
 #include "support/testforms.h"
 

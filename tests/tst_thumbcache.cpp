@@ -1,7 +1,7 @@
 // The desktop's shared thumbnail cache: names, keys and permissions as other programs expect them,
 // entries other programs made, stale and broken entries, and caches that cannot be written.
 
-#include "platform/thumbnailcache.h"
+#include "platform/pictures/thumbnailcache.h"
 
 #include <QtTest>
 
@@ -50,39 +50,50 @@ private slots:
         QCOMPARE(ThumbnailCache::uriOf("/p/./q/!$&'()*+,=:@~_-;?[].jpg"), "file:///p/q/!$&'()*+,=:@~_-%3B%3F%5B%5D.jpg"); // as GLib
     }
 
-    // An entry another program wrote (here, by hand, as the standard says) is used while it is current;
-    // store() then writes or replaces it, read back by hand, and so does storeFailure() its record.
+    // An entry another program wrote (here, by hand, as the standard says) is used while it is current,
+    // for a cell of 120 x 80 at the row's scale; store() then writes or replaces it in the cell's
+    // flavour, read back by hand, and so does storeFailure() its record.
     void entries_data()
     {
         QTest::addColumn<QStringList>("texts"); // %u, %m: the picture's URI and mtime; none: no entry
         QTest::addColumn<int>("cut"); // bytes cut off its end
-        QTest::addColumn<QSize>("size"); // of its picture, stored in large when taller than 128, else in normal
+        QTest::addColumn<QSize>("size"); // of its picture, stored in normal, large (taller than 128) or x-large (taller than 256)
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<int>("flavour"); // of the cell
         QTest::addColumn<bool>("found");
         const QStringList own{"Thumb::URI=%u", "Thumb::MTime=%m"};
-        QTest::newRow("no entry") << QStringList() << 0 << QSize(1, 1) << false;
-        QTest::newRow("file manager's, no Size") << own << 0 << QSize(128, 96) << true;
-        QTest::newRow("with Size, large") << own + QStringList("Thumb::Size=17") << 0 << QSize(192, 256) << true;
-        QTest::newRow("mtime differs") << QStringList{"Thumb::URI=%u", "Thumb::MTime=1"} << 0 << QSize(128, 96) << false;
-        QTest::newRow("size differs") << own + QStringList("Thumb::Size=18") << 0 << QSize(128, 96) << false;
-        QTest::newRow("another picture's") << QStringList{"Thumb::URI=file:///a/b.jpg", "Thumb::MTime=%m"} << 0 << QSize(128, 96) << false;
-        QTest::newRow("truncated") << own << 20 << QSize(128, 96) << false;
-        QTest::newRow("larger than its flavour") << own << 0 << QSize(200, 100) << false;
+        QTest::newRow("no entry") << QStringList() << 0 << QSize(1, 1) << 1 << 128 << false;
+        QTest::newRow("file manager's, no Size") << own << 0 << QSize(128, 96) << 1 << 128 << true;
+        QTest::newRow("with Size, large, at scale 2") << own + QStringList("Thumb::Size=17") << 0 << QSize(192, 256) << 2 << 256 << true;
+        QTest::newRow("x-large at scale 3") << own << 0 << QSize(384, 512) << 3 << 512 << true;
+        QTest::newRow("a larger flavour serves a smaller cell") << own << 0 << QSize(192, 256) << 1 << 128 << true;
+        QTest::newRow("mtime differs") << QStringList{"Thumb::URI=%u", "Thumb::MTime=1"} << 0 << QSize(128, 96) << 1 << 128 << false;
+        QTest::newRow("size differs") << own + QStringList("Thumb::Size=18") << 0 << QSize(128, 96) << 1 << 128 << false;
+        QTest::newRow("another picture's") << QStringList{"Thumb::URI=file:///a/b.jpg", "Thumb::MTime=%m"} << 0 << QSize(128, 96) << 1 << 128 << false;
+        QTest::newRow("truncated") << own << 20 << QSize(128, 96) << 1 << 128 << false;
+        QTest::newRow("larger than its flavour") << own << 0 << QSize(200, 100) << 1 << 128 << false;
     }
     void entries()
     {
         QFETCH(QStringList, texts);
         QFETCH(int, cut);
         QFETCH(QSize, size);
-        const int flavour = size.height() > 128 ? 256 : 128;
+        QFETCH(int, scale);
+        const int flavour = ThumbnailCache::flavourFor(QSize(120, 80) * scale);
+        QTEST(flavour, "flavour");
         const ThumbnailCache cache(m_tmp.filePath(QTest::currentDataTag())); // made here
-        const QString entry = cache.root() + (flavour == 128 ? "/normal/" : "/large/") + md5Name(m_uri);
+        const auto folder = [&](int side) { return cache.root() + (side > 256 ? "/x-large/" : side > 128 ? "/large/" : "/normal/"); };
+        const QString entry = folder(size.height()) + md5Name(m_uri);
         QImage image = filled(size, Qt::blue); // QImageWriter::setText cannot write keys with colons
         for (QString text : texts)
             image.setText(text.section('=', 0, 0), text.section('=', 1).replace("%u", m_uri).replace("%m", QString::number(m_stamp.mtime)));
         QVERIFY(texts.isEmpty() || (QDir().mkpath(QFileInfo(entry).path()) && image.save(entry, "png") && QFile::resize(entry, QFileInfo(entry).size() - cut)));
         QTEST(colourOf(cache.find(m_picture, m_stamp, flavour)) == QColor(Qt::blue), "found");
+        // Another version's failure record is not this one's.
+        QVERIFY(texts.isEmpty() || (QDir().mkpath(cache.root() + "/fail/tarnavel-0.0.0") && image.save(cache.root() + "/fail/tarnavel-0.0.0/" + md5Name(m_uri), "png")));
+        QVERIFY(!cache.failedBefore(m_picture, m_stamp));
         QVERIFY(cache.store(m_picture, m_stamp, flavour, filled(ThumbnailCache::thumbnailSize({3000, 4500}, flavour), Qt::red)) && cache.storeFailure(m_picture, m_stamp));
-        for (const QString& file : {entry, cache.root() + "/fail/tarnavel-0.1.0/" + md5Name(m_uri)}) {
+        for (const QString& file : {folder(flavour) + md5Name(m_uri), cache.root() + "/fail/" + ThumbnailCache::failureFolderName() + "/" + md5Name(m_uri)}) {
             QCOMPARE(QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden), QStringList(md5Name(m_uri))); // no temporary file left
             const QMap<QByteArray, QByteArray> keys = pngTexts(contents(file));
             QCOMPARE(keys.value("Thumb::URI") + ' ' + keys.value("Thumb::MTime") + ' ' + keys.value("Thumb::Size"), m_uri + ' ' + QByteArray::number(m_stamp.mtime) + " 17");
@@ -91,8 +102,8 @@ private slots:
                 QCOMPARE(QFile::permissions(f), QFile::Permissions(0x7700)); // 0700
         }
         const QImage stored = cache.find(m_picture, m_stamp, flavour);
-        QCOMPARE(stored.size(), flavour == 128 ? QSize(85, 128) : QSize(171, 256)); // ours: the larger side fills the flavour; rounded
-        const platform::FileStamp later{m_stamp.mtime + 1, m_stamp.size};
+        QCOMPARE(stored.size(), QList<QSize>({{85, 128}, {171, 256}, {341, 512}}).at(flavour / 256)); // ours: the larger side fills the flavour; rounded
+        const platform::FileStamp later{m_stamp.mtime + 1, 0, m_stamp.size};
         QVERIFY(cache.find(m_picture, later, flavour).isNull() && cache.failedBefore(m_picture, m_stamp) && !cache.failedBefore(m_picture, later));
     }
 

@@ -3,7 +3,7 @@
 #include "app/mdlselect.h"
 #include "browser/frmselect.h"
 #include "platform/errors.h"
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 #include "platform/runtime.h"
 #include "viewer/viewerfit.h"
 

@@ -34,9 +34,9 @@ public:
     bool enabled() const { return !m_root.isEmpty(); }
     QString root() const { return m_root; }
 
-    // The flavour that covers a cell of `cellPixels` device pixels: 128 ("normal") when both sides
-    // fit in 128, 256 ("large") when they fit in 256, else 0 (the cache is not used for that cell,
-    // nor for an empty one).
+    // The flavour that covers a cell of `cellPixels` device pixels: the smallest of 128 ("normal"),
+    // 256 ("large"), 512 ("x-large") and 1024 ("xx-large") that both sides fit in, else 0 (the cache
+    // is not used for that cell, nor for an empty one).
     static int flavourFor(QSize cellPixels);
     // The size a thumbnail of a picture of `pictureSize` has in flavour `flavour`: scaled down,
     // aspect kept and rounded, at least 1 pixel a side, so that the larger side is `flavour`; a
@@ -47,12 +47,20 @@ public:
     // read from or written to the cache.
     bool covers(const QString& systemPath) const;
 
-    // The cached thumbnail of the file `systemPath` in `flavour` (128 or 256), when one exists whose
-    // Thumb::URI is the file's URI, whose Thumb::MTime equals stamp.mtime, whose Thumb::Size (where
-    // present) equals stamp.size and whose sides fit in the flavour; a null image otherwise
-    // (missing, stale, corrupt, foreign, unreadable, covered, invalid stamp, disabled cache).
+    // How far an entry is trusted: it tells the file it was made from by Thumb::MTime, in whole
+    // seconds, and Thumb::Size (where present), and by nothing finer. A file rewritten within the
+    // same second to the same size therefore looks unchanged to the cache. Whoever knows better (the
+    // thumbnail threads, which remember the nanoseconds of the files they made thumbnails of) does
+    // not ask the cache for such a file, and writes its entry again.
+    //
+    // The cached thumbnail of the file `systemPath` for flavour `flavour`: the first entry, in that
+    // flavour's folder and then in each larger flavour's, whose Thumb::URI is the file's URI, whose
+    // Thumb::MTime equals stamp.mtime, whose Thumb::Size (where present) equals stamp.size and whose
+    // sides fit in its folder's flavour; a null image otherwise (missing, stale, corrupt, foreign,
+    // unreadable, covered, invalid stamp, disabled cache). Each place looked in costs one open.
     QImage find(const QString& systemPath, const FileStamp& stamp, int flavour) const;
-    // True when this program recorded under fail/ that the file as stamped cannot be read.
+    // True when this version of this program recorded under fail/ that the file as stamped cannot be
+    // read (records of other versions, whose checks differ, are not looked at).
     bool failedBefore(const QString& systemPath, const FileStamp& stamp) const;
 
     // Writes `thumbnail` (already at thumbnailSize, sides at most `flavour`) for the file as
@@ -63,7 +71,8 @@ public:
     // disk) and then leaves no temporary file behind.
     bool store(const QString& systemPath, const FileStamp& stamp, int flavour, const QImage& thumbnail) const;
     // Records under fail/<program>-<version>/ that the file as stamped cannot be read: a 1 x 1 PNG
-    // with the same keys, written as store() writes.
+    // with the same keys, written as store() writes. Only for failures that the same bytes give
+    // every time (data that cannot be decoded), never for a lack of memory.
     bool storeFailure(const QString& systemPath, const FileStamp& stamp) const;
 
     // The file's URI as the standard wants it: "file://" and the clean absolute path in the file
@@ -73,8 +82,9 @@ public:
     // The cache file name of `systemPath`: the lower-case hex MD5 of its URI, then ".png".
     static QString fileNameOf(const QString& systemPath);
 
-    // The folder under fail/ where this program records files it cannot read.
-    static QString failureFolderName() { return QStringLiteral("tarnavel-0.1.0"); }
+    // The folder under fail/ where this version of this program records files it cannot read:
+    // "tarnavel-" and the project's version.
+    static QString failureFolderName();
 
 private:
     QImage readEntry(const QString& file, const QString& systemPath, const FileStamp& stamp, int maxSide) const;

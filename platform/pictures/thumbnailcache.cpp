@@ -1,4 +1,4 @@
-#include "platform/thumbnailcache.h"
+#include "platform/pictures/thumbnailcache.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -40,11 +40,15 @@ bool isInside(const QString& path, const QString& folder)
     return path.startsWith(prefix);
 }
 
+constexpr int kFlavours[] = {128, 256, 512, 1024};
+
 QString flavourFolder(int flavour)
 {
     switch (flavour) {
     case 128: return QStringLiteral("normal");
     case 256: return QStringLiteral("large");
+    case 512: return QStringLiteral("x-large");
+    case 1024: return QStringLiteral("xx-large");
     default: return QString();
     }
 }
@@ -96,7 +100,7 @@ QByteArray encodeEntry(const QImage& image, const QByteArray& uri, const FileSta
     if (png.size() <= headerEnd || png.mid(12, 4) != "IHDR")
         return {};
     const QByteArray texts = textChunk(kUri, uri) + textChunk(kMTime, QByteArray::number(stamp.mtime))
-        + textChunk(kSize, QByteArray::number(stamp.size)) + textChunk(kSoftware, "Tarnavel 0.1.0");
+        + textChunk(kSize, QByteArray::number(stamp.size)) + textChunk(kSoftware, "Tarnavel " TARNAVEL_VERSION);
     return png.insert(headerEnd, texts);
 }
 
@@ -164,7 +168,15 @@ int ThumbnailCache::flavourFor(QSize cellPixels)
     if (cellPixels.isEmpty())
         return 0;
     const int side = qMax(cellPixels.width(), cellPixels.height());
-    return side <= 128 ? 128 : side <= 256 ? 256 : 0;
+    for (const int flavour : kFlavours)
+        if (side <= flavour)
+            return flavour;
+    return 0;
+}
+
+QString ThumbnailCache::failureFolderName()
+{
+    return QStringLiteral("tarnavel-" TARNAVEL_VERSION);
 }
 
 QSize ThumbnailCache::thumbnailSize(QSize pictureSize, int flavour)
@@ -211,26 +223,39 @@ QString ThumbnailCache::fileNameOf(const QString& systemPath)
 
 QImage ThumbnailCache::find(const QString& systemPath, const FileStamp& stamp, int flavour) const
 {
-    const QString folder = flavourFolder(flavour);
-    if (folder.isEmpty())
+    if (flavourFolder(flavour).isEmpty() || !enabled() || !stamp.valid() || covers(systemPath))
         return {};
-    return readEntry(m_root + QLatin1Char('/') + folder + QLatin1Char('/') + fileNameOf(systemPath), systemPath,
-                     stamp, flavour);
+    const QString name = fileNameOf(systemPath);
+    for (const int larger : kFlavours) {
+        if (larger < flavour)
+            continue;
+        const QString file = m_root + QLatin1Char('/') + flavourFolder(larger) + QLatin1Char('/') + name;
+        if (QImage image = readEntry(file, systemPath, stamp, larger); !image.isNull())
+            return image;
+    }
+    return {};
 }
 
 bool ThumbnailCache::failedBefore(const QString& systemPath, const FileStamp& stamp) const
 {
+    if (!enabled() || !stamp.valid() || covers(systemPath))
+        return false;
     const QString file = m_root + QStringLiteral("/fail/") + failureFolderName() + QLatin1Char('/')
         + fileNameOf(systemPath);
     return !readEntry(file, systemPath, stamp, 256).isNull();
 }
 
+// The entry in `file` when its keys match the file `systemPath` as stamped and its sides are at most
+// `maxSide` (the callers have checked that the cache is enabled, the stamp valid and the file outside).
 QImage ThumbnailCache::readEntry(const QString& file, const QString& systemPath, const FileStamp& stamp,
                                  int maxSide) const
 {
-    if (!enabled() || !stamp.valid() || covers(systemPath))
+    // The file opened here: given a name, Qt's reader would try it with every image suffix appended
+    // when it is missing.
+    QFile device(file);
+    if (!device.open(QIODevice::ReadOnly))
         return {};
-    QImageReader reader(file, "png");
+    QImageReader reader(&device, "png");
     reader.setAutoTransform(false);
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty() || size.width() > maxSide || size.height() > maxSide)

@@ -1,4 +1,4 @@
-#include "platform/picturecheck.h"
+#include "platform/pictures/picturecheck.h"
 
 #include <QByteArrayView>
 #include <algorithm>

@@ -42,7 +42,7 @@ private:
     QByteArray m_data;
     QByteArray m_format;
     QSize m_size;
-    bool m_turned = false; // the EXIF orientation turns the stored picture by 90 or 270 degrees
+    int m_orientation = 0; // the QImageIOHandler::Transformations that the EXIF orientation asks for
     bool m_unterminated = false; // a JPEG whose data stops inside its last scan (see picturecheck.h)
 };
 
@@ -59,12 +59,21 @@ Picture LoadPictureFile(const QString& systemPath);
 // is missing, in a missing folder, a folder, or cannot be read.
 QByteArray ReadPictureFile(const QString& systemPath);
 
+// `image` stretched to `target` pixels, aspect ratio ignored, smoothly, as Format_RGB32 or, with
+// alpha, Format_ARGB32_Premultiplied: the one way a picture is fitted to a cell or a control. Raises
+// 7 when memory for it cannot be had. A null image or an empty target gives a null image.
+QImage stretched(const QImage& image, QSize target);
+
 // True when the JPEG decoder's warnings `warnings` say the data is corrupt: cut short, a bad code,
 // or more than MaxStrayJpegBytes extraneous bytes before a marker (a few stray bytes, common in
 // cameras' files, do not count). For a JPEG whose data stops without its end marker
 // (`unterminated`) any warning counts: its last pixels may be missing.
 bool jpegCorrupt(const QStringList& warnings, bool unterminated);
 constexpr qint64 MaxStrayJpegBytes = 16;
+// True where this build sees every warning of the JPEG decoder (it calls libjpeg itself); false where
+// Qt's reader decodes JPEGs (the Windows build): that reports only libjpeg's first warning, so a
+// corrupt JPEG whose first warning is a few stray bytes is shown there.
+bool jpegWarningsAllSeen();
 
 // The largest picture, in pixels, that is loaded: 256 Mi pixels (1 GiB at 4 bytes a pixel).
 constexpr qint64 MaxPicturePixels = qint64(1) << 28;

@@ -1,9 +1,10 @@
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
-#include "platform/bmpdecoder.h"
 #include "platform/drives.h"
 #include "platform/errors.h"
-#include "platform/picturecheck.h"
+#include "platform/pictures/bmpdecoder.h"
+#include "platform/pictures/jpegdecoder.h"
+#include "platform/pictures/picturecheck.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <QTransform>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -47,6 +49,15 @@ bool jpegCorrupt(const QStringList& warnings, bool unterminated)
     return false;
 }
 
+bool jpegWarningsAllSeen()
+{
+#ifdef TARNAVEL_HAVE_LIBJPEG
+    return true;
+#else
+    return false;
+#endif
+}
+
 namespace {
 
 bool tooLarge(qint64 width, qint64 height)
@@ -66,7 +77,51 @@ void allowLargePictures()
     });
 }
 
-// libjpeg's warnings, which Qt's reader only logs, gathered for the decodes of the thread that set it.
+// Decodes `data` with Qt's reader, upright, at `scaledSize` when that is valid (the size before the
+// EXIF turn), from memory. A null image on failure, with the decoder's reason in `*error`.
+QImage qtDecode(const QByteArray& data, const QByteArray& format, QSize scaledSize, QString* error)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoTransform(true);
+    if (scaledSize.isValid())
+        reader.setScaledSize(scaledSize);
+    QImage image = reader.read();
+    if (image.isNull())
+        *error = reader.errorString();
+    return image;
+}
+
+#ifdef TARNAVEL_HAVE_LIBJPEG
+// `image` turned and mirrored as QImageIOHandler::Transformations `orientation` says (as Qt's reader
+// does it: the mirrors first, then the quarter turn clockwise).
+QImage oriented(QImage image, int orientation)
+{
+    const bool mirror = orientation & QImageIOHandler::TransformationMirror;
+    const bool flip = orientation & QImageIOHandler::TransformationFlip;
+    if (mirror || flip)
+        image = std::move(image).mirrored(mirror, flip);
+    if (orientation & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+// A JPEG, decoded by libjpeg with every warning seen.
+QImage jpegDecode(const QByteArray& data, QSize scaledSize, int orientation, bool unterminated, QString* error)
+{
+    QStringList warnings;
+    QImage image = decodeJpeg(data, scaledSize, &warnings, error);
+    if (!image.isNull() && jpegCorrupt(warnings, unterminated)) {
+        *error = warnings.join(QLatin1Char('\n'));
+        return {};
+    }
+    return image.isNull() ? image : oriented(std::move(image), orientation);
+}
+#else
+// libjpeg's warnings, which Qt's reader only logs (and only its first), gathered for the decodes of
+// the thread that set it.
 thread_local QStringList* t_jpegWarnings = nullptr;
 std::atomic<QtMessageHandler> g_nextHandler{nullptr};
 
@@ -96,28 +151,25 @@ private:
     QStringList m_warnings;
 };
 
-// Decodes `data` with Qt's reader, upright, at `scaledSize` when that is valid (the size before the
-// EXIF turn), from memory. A null image on failure, with the decoder's reason in `*error`.
-QImage qtDecode(const QByteArray& data, const QByteArray& format, QSize scaledSize, QString* error)
+// A JPEG, decoded by Qt's reader, which applies the EXIF orientation itself.
+QImage jpegDecode(const QByteArray& data, QSize scaledSize, int /*orientation*/, bool unterminated, QString* error)
 {
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoTransform(true);
-    if (scaledSize.isValid())
-        reader.setScaledSize(scaledSize);
-    QImage image = reader.read();
-    if (image.isNull())
-        *error = reader.errorString();
+    const JpegWarnings warnings;
+    QImage image = qtDecode(data, "jpeg", scaledSize, error);
+    if (!image.isNull() && jpegCorrupt(warnings.list(), unterminated)) {
+        *error = warnings.list().join(QLatin1Char('\n'));
+        return {};
+    }
     return image;
 }
+#endif
 
-// Decodes `data` as qtDecode does, except where Qt's reader would show a wrong picture: bit-field
-// bitmaps are decoded here (at their own size), other bitmaps normalised first, and a JPEG whose
-// decoder reports corrupt data (see jpegCorrupt) or, when `unterminated`, any trouble is refused.
-QImage decode(const QByteArray& data, const QByteArray& format, QSize scaledSize, bool unterminated,
-              QString* error)
+// Decodes `data` upright, at `scaledSize` or larger when that is valid (the size before the EXIF
+// turn), except where Qt's reader would show a wrong picture: bit-field bitmaps are decoded here (at
+// their own size), other bitmaps normalised first, and a JPEG whose decoder reports corrupt data (see
+// jpegCorrupt) or, when `unterminated`, any trouble is refused.
+QImage decode(const QByteArray& data, const QByteArray& format, QSize scaledSize, int orientation,
+              bool unterminated, QString* error)
 {
     if (format == "bmp") {
         if (std::optional<QImage> own = decodeBitFieldBitmap(data)) {
@@ -127,15 +179,9 @@ QImage decode(const QByteArray& data, const QByteArray& format, QSize scaledSize
         }
         return qtDecode(normalisedBitmap(data), format, scaledSize, error);
     }
-    if (format != "jpeg")
-        return qtDecode(data, format, scaledSize, error);
-    const JpegWarnings warnings;
-    QImage image = qtDecode(data, format, scaledSize, error);
-    if (!image.isNull() && jpegCorrupt(warnings.list(), unterminated)) {
-        *error = warnings.list().join(QLatin1Char('\n'));
-        return {};
-    }
-    return image;
+    if (format == "jpeg")
+        return jpegDecode(data, scaledSize, orientation, unterminated, error);
+    return qtDecode(data, format, scaledSize, error);
 }
 
 // True when memory for a picture of `size` at 4 bytes a pixel can be had right now.
@@ -159,6 +205,16 @@ QImage paintable(QImage image)
 
 } // namespace
 
+QImage stretched(const QImage& image, QSize target)
+{
+    if (image.isNull() || target.isEmpty())
+        return {};
+    QImage fitted = image.size() == target ? image : image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (fitted.isNull())
+        raise(ErrOutOfMemory);
+    return paintable(std::move(fitted));
+}
+
 QImage Picture::scaled(QSize target) const
 {
     if (isEmpty() || target.isEmpty())
@@ -167,12 +223,12 @@ QImage Picture::scaled(QSize target) const
         raise(ErrOutOfMemory);
     allowLargePictures();
     QString error;
-    QImage image = decode(m_data, m_format, m_turned ? target.transposed() : target, m_unterminated, &error);
+    const bool turned = m_orientation & QImageIOHandler::TransformationRotate90;
+    const QImage image = decode(m_data, m_format, turned ? target.transposed() : target, m_orientation,
+                                m_unterminated, &error);
     if (image.isNull())
         raise(canAllocate(m_size) ? ErrInvalidPicture : ErrOutOfMemory, error);
-    if (image.size() != target)
-        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return paintable(image);
+    return stretched(image, target);
 }
 
 QImage Picture::full() const
@@ -181,7 +237,7 @@ QImage Picture::full() const
         return {};
     allowLargePictures();
     QString error;
-    QImage image = decode(m_data, m_format, QSize(), m_unterminated, &error);
+    QImage image = decode(m_data, m_format, QSize(), m_orientation, m_unterminated, &error);
     if (image.isNull())
         raise(canAllocate(m_size) ? ErrInvalidPicture : ErrOutOfMemory, error);
     return paintable(image);
@@ -249,9 +305,10 @@ Picture Picture::fromBytes(const QByteArray& data, const QString& name)
         size = reader.size();
         if (!size.isValid() || size.isEmpty() || tooLarge(size.width(), size.height()))
             raise(ErrInvalidPicture, name);
-        picture.m_turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+        picture.m_orientation = int(reader.transformation());
     }
-    picture.m_size = picture.m_turned ? size.transposed() : size;
+    const bool turned = picture.m_orientation & QImageIOHandler::TransformationRotate90;
+    picture.m_size = turned ? size.transposed() : size;
     picture.m_data = data;
     return picture;
 }

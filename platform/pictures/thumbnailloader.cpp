@@ -1,14 +1,12 @@
-#include "platform/thumbnailloader.h"
+#include "platform/pictures/thumbnailloader.h"
 
 #include "platform/errors.h"
-#include "platform/picture.h"
-#include "platform/thumbnailcache.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/thumbnailthreads.h"
 
 #include <QAbstractEventDispatcher>
-#include <QCoreApplication>
-#include <QFileInfo>
+#include <QHash>
 #include <QThread>
-#include <QThreadPool>
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -19,25 +17,35 @@
 
 namespace platform {
 
+using detail::ThumbnailThreads;
+
 namespace {
 
 std::atomic<qint64> g_onWorkers{0};
 std::atomic<qint64> g_onCaller{0};
 std::atomic<qint64> g_dropped{0};
 std::atomic<qint64> g_discarded{0};
+std::atomic<int> g_running{0};
+std::atomic<int> g_peakRunning{0};
 
-QThreadPool& workers()
-{
-    static QThreadPool pool;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-        pool.setObjectName(QStringLiteral("thumbnails"));
-    });
-    return pool;
-}
+// Counts a decode running on a worker while it lives.
+class RunningDecode {
+public:
+    RunningDecode()
+    {
+        const int now = ++g_running;
+        int peak = g_peakRunning.load();
+        while (now > peak && !g_peakRunning.compare_exchange_weak(peak, now)) {
+        }
+    }
+    ~RunningDecode() { --g_running; }
+    RunningDecode(const RunningDecode&) = delete;
+    RunningDecode& operator=(const RunningDecode&) = delete;
+};
 
-// Runs `make`, turning the run-time errors it raises into a result.
+// Runs `make`, turning the run-time errors it raises into a result. An image that comes back null
+// without an error (a scaler that returned nothing) counts as a lack of memory: it may not happen
+// again.
 template <class Make>
 ThumbnailResult guarded(Make&& make)
 {
@@ -51,20 +59,11 @@ ThumbnailResult guarded(Make&& make)
         result.error = ErrOutOfMemory;
     }
     if (result.error == 0 && result.image.isNull())
-        result.error = ErrInvalidPicture;
+        result.error = ErrOutOfMemory;
     if (result.error != 0)
         result.image = QImage();
     return result;
 }
-
-} // namespace
-
-ThumbnailResult decodeThumbnail(const QString& systemPath, QSize target)
-{
-    return guarded([&] { return LoadPictureFile(systemPath).scaled(target); });
-}
-
-namespace {
 
 std::mutex g_cacheMutex;
 std::optional<ThumbnailCache> g_cache; // the user's, from its first use on, unless set
@@ -77,42 +76,79 @@ ThumbnailCache currentCache()
     return *g_cache;
 }
 
-QImage stretched(const QImage& image, QSize target)
+// The stamps of the files the workers made or found thumbnails for, to the nanosecond: what the
+// cache's whole seconds cannot tell. Forgotten wholesale when it grows large.
+std::mutex g_seenMutex;
+QHash<QString, FileStamp> g_seen;
+constexpr qsizetype MaxSeen = 8192;
+
+// Records `stamp` as the one of `path` now; false when the one recorded before differs from it only
+// in its nanoseconds (a rewrite within the same second, to the same size, that the cache misses).
+bool recordStamp(const QString& path, const FileStamp& stamp)
 {
-    return image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const std::lock_guard lock(g_seenMutex);
+    if (g_seen.size() >= MaxSeen)
+        g_seen.clear();
+    const FileStamp before = g_seen.value(path);
+    g_seen.insert(path, stamp);
+    return !(before.valid() && before.mtime == stamp.mtime && before.size == stamp.size
+             && before.mtimeNs != stamp.mtimeNs);
 }
 
-// A worker's thumbnail: taken from the desktop's shared cache when it holds one for the file as it
-// is now; else made from the file (or from `loaded`, already read and checked) at the cache's size,
-// left in the cache, and stretched to `target`. A picture that cannot be read is recorded there too.
-ThumbnailResult makeThumbnail(const QString& path, QSize target, const Picture& loaded)
+// A worker's thumbnail, and the cache write to queue once it has been handed over.
+struct Made {
+    ThumbnailResult result;
+    ThumbnailThreads::Task write;
+    qint64 writeBytes = 0;
+};
+
+// A worker's thumbnail of `job`: taken from the desktop's shared cache when it holds a current one;
+// else made from the file (or from `loaded`, already read and checked) at the cache's size, then
+// stretched to the target, with the cache entry (or the failure record) left to write.
+Made makeThumbnail(const ThumbnailJob& job, const Picture& loaded)
 {
+    Made made;
+    const QString& path = job.systemPath;
+    const FileStamp& stamp = job.stamp;
+    const auto load = [&] { return loaded.isEmpty() ? LoadPictureFile(path) : loaded; };
     const ThumbnailCache cache = currentCache();
-    const int flavour = ThumbnailCache::flavourFor(target);
-    const FileStamp stamp = cache.enabled() && flavour != 0 && !cache.covers(path) ? stampOf(path) : FileStamp();
-    if (!stamp.valid())
-        return loaded.isEmpty() ? decodeThumbnail(path, target) : guarded([&] { return loaded.scaled(target); });
-    if (const QImage cached = cache.find(path, stamp, flavour); !cached.isNull())
-        return guarded([&] { return stretched(cached, target); });
-    if (cache.failedBefore(path, stamp)) {
-        ThumbnailResult refused;
-        refused.error = ErrInvalidPicture;
-        refused.detail = path;
-        return refused;
+    const int flavour = ThumbnailCache::flavourFor(job.target);
+    if (!cache.enabled() || flavour == 0 || !stamp.valid() || cache.covers(path)) {
+        made.result = guarded([&] { return load().scaled(job.target); });
+        return made;
     }
-    ThumbnailResult result = guarded([&] {
-        const Picture picture = loaded.isEmpty() ? LoadPictureFile(path) : loaded;
-        const QImage thumbnail = picture.scaled(ThumbnailCache::thumbnailSize(picture.size(), flavour));
-        cache.store(path, stamp, flavour, thumbnail);
-        return stretched(thumbnail, target);
+    if (recordStamp(path, stamp)) {
+        if (const QImage cached = cache.find(path, stamp, flavour); !cached.isNull()) {
+            made.result = guarded([&] { return stretched(cached, job.target); });
+            return made;
+        }
+        if (cache.failedBefore(path, stamp)) {
+            made.result.error = ErrInvalidPicture;
+            made.result.detail = path;
+            return made;
+        }
+    }
+    QImage thumbnail;
+    made.result = guarded([&] {
+        const Picture picture = load();
+        thumbnail = picture.scaled(ThumbnailCache::thumbnailSize(picture.size(), flavour));
+        return stretched(thumbnail, job.target);
     });
-    if (result.error == ErrInvalidPicture)
-        cache.storeFailure(path, stamp);
-    return result;
+    if (made.result.error == 0) {
+        made.writeBytes = thumbnail.sizeInBytes();
+        made.write = [cache, path, stamp, flavour, thumbnail] { cache.store(path, stamp, flavour, thumbnail); };
+    } else if (made.result.error == ErrInvalidPicture) {
+        made.write = [cache, path, stamp] { cache.storeFailure(path, stamp); };
+    }
+    return made;
 }
 
 } // namespace
+
+ThumbnailResult decodeThumbnail(const QString& systemPath, QSize target)
+{
+    return guarded([&] { return LoadPictureFile(systemPath).scaled(target); });
+}
 
 void ThumbnailLoader::setCache(const ThumbnailCache& cache)
 {
@@ -127,15 +163,13 @@ struct Entry {
     ThumbnailJob job;
     bool light = false;
     State state = Waiting;
-    bool onWorker = false; // started by a worker
-    bool lent = false;     // superseded while running: the pool lent the next batch a thread for it
     ThumbnailResult result;
 };
 
 struct BatchState {
     std::mutex mutex;
     std::condition_variable done;
-    std::vector<Entry> entries;
+    std::vector<Entry> entries; // never resized once the batch has started: entries stay where they are
     bool superseded = false;
     QAbstractEventDispatcher* wake = nullptr; // the asking thread's, while the batch is current
 
@@ -146,24 +180,6 @@ struct BatchState {
                 return &e;
         return nullptr;
     }
-    // Returns how many of the batch's decodes were still running.
-    int supersede()
-    {
-        const std::lock_guard lock(mutex);
-        if (superseded)
-            return 0;
-        superseded = true;
-        wake = nullptr;
-        int running = 0;
-        for (Entry& e : entries) {
-            if (e.onWorker && e.state == Entry::Running) {
-                e.lent = true;
-                ++running;
-            }
-        }
-        done.notify_all();
-        return running;
-    }
 };
 
 } // namespace detail
@@ -173,8 +189,25 @@ namespace {
 using detail::BatchState;
 using detail::Entry;
 
+void supersede(const std::shared_ptr<BatchState>& state)
+{
+    std::vector<ThumbnailResult> freed; // let go of outside the lock
+    {
+        const std::lock_guard lock(state->mutex);
+        if (state->superseded)
+            return;
+        state->superseded = true;
+        state->wake = nullptr;
+        for (Entry& e : state->entries)
+            if (e.state == Entry::Done)
+                freed.push_back(std::move(e.result));
+        state->done.notify_all();
+    }
+    g_dropped += ThumbnailThreads::dropDecodes(state.get());
+}
+
 // What a worker does with slot `slot`: nothing when the batch was superseded before it started, else
-// the decode of the file (or of `picture`, already read and checked, when it is not empty).
+// the thumbnail of the file (or of `picture`, already read and checked, when it is not empty).
 void runJob(const std::shared_ptr<BatchState>& state, int slot, const Picture& picture)
 {
     ThumbnailJob job;
@@ -186,52 +219,40 @@ void runJob(const std::shared_ptr<BatchState>& state, int slot, const Picture& p
             return;
         }
         e->state = Entry::Running;
-        e->onWorker = true;
         job = e->job;
     }
-    ThumbnailResult result = makeThumbnail(job.systemPath, job.target, picture);
+    Made made;
+    {
+        const RunningDecode running;
+        made = makeThumbnail(job, picture);
+    }
     ++g_onWorkers;
-    bool lent = false;
     {
         const std::lock_guard lock(state->mutex);
-        Entry* e = state->find(slot);
-        lent = e->lent;
         if (state->superseded) {
             ++g_discarded;
         } else {
-            e->result = std::move(result);
+            Entry* e = state->find(slot);
+            e->result = std::move(made.result);
             e->state = Entry::Done;
             state->done.notify_all();
             if (state->wake)
                 state->wake->wakeUp();
         }
     }
-    if (lent)
-        workers().reserveThread(); // the thread lent for this decode is given back
+    if (made.write)
+        ThumbnailThreads::queueWrite(std::move(made.write), made.writeBytes);
 }
 
-std::atomic<bool> g_stopRegistered{false};
-
-// Before the application (and the event dispatcher that finished jobs wake) goes away: queued jobs
-// never start, and the running ones are waited for.
-void stopWorkers()
+void queueJob(const std::shared_ptr<BatchState>& state, int slot, const Picture& picture, bool first)
 {
-    workers().clear();
-    workers().waitForDone();
-    g_stopRegistered = false;
-}
-
-void queueJob(const std::shared_ptr<BatchState>& state, int slot, const Picture& picture, int priority)
-{
-    if (!g_stopRegistered.exchange(true))
-        qAddPostRoutine(stopWorkers);
-    workers().start([state, slot, picture] { runJob(state, slot, picture); }, priority);
+    ThumbnailThreads::queueDecode(state.get(), [state, slot, picture] { runJob(state, slot, picture); }, first);
 }
 
 // A light job, on the asking thread: decoded here unless the picture decodes to a large one (the
 // loaded picture's size is what the decoder makes: a GIF's logical screen), which goes to a worker
-// (true is returned then, and the job waits there).
-bool runLightJob(const std::shared_ptr<BatchState>& state, Entry& entry)
+// ahead of every other decode, as it is wanted now.
+void runLightJob(const std::shared_ptr<BatchState>& state, Entry& entry)
 {
     const ThumbnailJob job = entry.job;
     Picture picture;
@@ -243,44 +264,21 @@ bool runLightJob(const std::shared_ptr<BatchState>& state, Entry& entry)
         return forWorker ? QImage(1, 1, QImage::Format_RGB32) : picture.scaled(job.target);
     });
     if (forWorker && result.error == 0) {
-        queueJob(state, job.slot, picture, 1); // ahead of the rest of the page: it is wanted now
-        return true;
+        queueJob(state, job.slot, picture, true);
+        return;
     }
     ++g_onCaller;
     const std::lock_guard lock(state->mutex);
     entry.result = std::move(result);
     entry.state = Entry::Done;
-    return false;
 }
 
 } // namespace
 
-bool ThumbnailBatch::holds(int slot, const QString& name, QSize target) const
-{
-    if (!m_state)
-        return false;
-    const std::lock_guard lock(m_state->mutex);
-    const Entry* e = m_state->find(slot);
-    return e && e->job.name == name && e->job.target == target;
-}
-
-bool ThumbnailBatch::superseded() const
-{
-    if (!m_state)
-        return true;
-    const std::lock_guard lock(m_state->mutex);
-    return m_state->superseded;
-}
-
 void ThumbnailBatch::drop()
 {
-    if (!m_state)
-        return;
-    // Decodes of this batch that are still running keep their threads until they end; meanwhile the
-    // pool may run one more thread for each, so that the next batch starts at once.
-    const int running = m_state->supersede();
-    for (int i = 0; i < running; ++i)
-        workers().releaseThread();
+    if (m_state)
+        supersede(m_state);
 }
 
 std::optional<ThumbnailResult> ThumbnailBatch::take(int slot, const std::function<bool()>& stillWanted)
@@ -295,7 +293,7 @@ std::optional<ThumbnailResult> ThumbnailBatch::take(int slot, const std::functio
     if (entry->light && entry->state == Entry::Waiting && !state->superseded) {
         entry->state = Entry::Running;
         lock.unlock();
-        runLightJob(state, *entry); // the entry stays where it is: the vector never changes size
+        runLightJob(state, *entry);
         lock.lock();
     }
     QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher();
@@ -354,25 +352,31 @@ ThumbnailBatch ThumbnailLoader::start(const QList<ThumbnailJob>& jobs)
             e.result.error = job.pathError;
             e.result.detail = job.name;
         } else {
-            const QFileInfo info(job.systemPath);
-            e.light = !info.exists() || info.size() <= LightFileBytes;
+            if (!e.job.stamp.valid())
+                e.job.stamp = stampOf(job.systemPath);
+            e.light = smallFile(e.job.stamp);
         }
         state->entries.push_back(std::move(e));
     }
     for (const Entry& e : state->entries)
         if (!e.light && e.state == Entry::Waiting)
-            queueJob(state, e.job.slot, Picture(), 0);
+            queueJob(state, e.job.slot, Picture(), false);
     m_current.m_state = state;
     return m_current;
 }
 
 void ThumbnailLoader::cancel() { m_current.drop(); }
 
-int ThumbnailLoader::threadCount() { return workers().maxThreadCount(); }
+int ThumbnailLoader::threadCount() { return ThumbnailThreads::count(); }
+
+bool ThumbnailLoader::waitForWrites(int ms) { return ThumbnailThreads::waitUntilIdle(ms); }
 
 ThumbnailLoader::Counts ThumbnailLoader::counts()
 {
-    return {g_onWorkers.load(), g_onCaller.load(), g_dropped.load(), g_discarded.load()};
+    return {g_onWorkers.load(), g_onCaller.load(), g_dropped.load(), g_discarded.load(), g_running.load(),
+            g_peakRunning.load()};
 }
+
+void ThumbnailLoader::resetPeak() { g_peakRunning = g_running.load(); }
 
 } // namespace platform

@@ -1,6 +1,6 @@
-#include "platform/bmpdecoder.h"
+#include "platform/pictures/bmpdecoder.h"
 
-#include "platform/picturecheck.h"
+#include "platform/pictures/picturecheck.h"
 
 #include <QtEndian>
 #include <bit>
