@@ -174,6 +174,7 @@ void PageBuild::scheduleAhead()
 
 void PageBuild::makeAhead()
 {
+    const DriveTableScope drives; // one read of the drive table for both pages
     const std::int32_t shown = m_shownPage;
     const std::int32_t last = m_window.VScroll.Max();
     if (shown < 0 || MdlSelect::PhotoCount < 1 || m_window.PageSize < 1)

@@ -3,6 +3,7 @@
 // rebuild or a folder build shows, the thumbnails being made for the page and for its neighbours,
 // and the yield after which a build checks that the window is still its own.
 
+#include "platform/drives.h"
 #include "platform/pictures/thumbnailcache.h"
 #include "platform/pictures/thumbnailloader.h"
 
@@ -19,7 +20,8 @@ class PageBuild {
 public:
     // One build's hold on the window, for the scope it lives in. Starting a build overtakes every
     // build started before it: those find at their next check that they are no longer current, and
-    // stop. Made only by display() and rebuild().
+    // stop. Made only by display() and rebuild(). The drive table is read once for the build, not once
+    // for each of its files.
     class Ticket {
     public:
         ~Ticket();
@@ -38,6 +40,7 @@ public:
         QPointer<FrmSelect> m_window;
         std::uint64_t m_generation = 0;
         bool m_busy = false;
+        platform::DriveTableScope m_drives; // the drive table read once for the whole build
     };
 
     explicit PageBuild(FrmSelect& window);

@@ -4,9 +4,12 @@
 #include "app/mdlselect.h"
 #include "browser/frmselect.h"
 #include "browser/pagemath.h"
+#include "platform/drives.h"
 #include "support/browsefixture.h"
 #include "support/picturefiles.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace testsupport;
@@ -23,6 +26,7 @@ private slots:
     void resizeKeepingPageSizeKeepsPage();
     void keys_data();
     void keys();
+    void driveTableReadOncePerBuild();
 
 private:
     std::unique_ptr<MainWindowTest> m_test;
@@ -156,6 +160,26 @@ void TestBrowse::keys()
     QCOMPARE(w->SelectedCell(), cell);
     for (int i = 0; i < w->LoadedCount; ++i) // one frame, on the selected cell
         QCOMPARE(w->Img_Photo[i].Selected(), i == cell);
+}
+
+// On the system's own drive table (C: the home folder): a page change reads it once, not once a cell,
+// and so do the pages made ahead and a rebuild.
+void TestBrowse::driveTableReadOncePerBuild()
+{
+    const QByteArray home = qgetenv("HOME");
+    const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
+    qputenv("HOME", QFile::encodeName(m_test->drive.root()));
+    platform::resetDriveTable();
+    FrmSelect* w = m_test->window;
+    browse(w, m_test->drive.makeBmpFolder(QStringLiteral("reads"), 40, QSize(200, 120)));
+    settle();
+    const int before = platform::driveTableReads();
+    w->VScroll.setValue(1);
+    QCOMPARE(platform::driveTableReads() - before, 1);
+    QTRY_VERIFY(w->pageBuild().aheadJobs() > 0);
+    QCOMPARE(platform::driveTableReads() - before, 2);
+    w->setWidth(w->Width() + 1860); // a fifth column
+    QCOMPARE(platform::driveTableReads() - before, 3);
 }
 
 QTEST_MAIN(TestBrowse)

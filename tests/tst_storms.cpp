@@ -8,6 +8,7 @@
 #include "browser/pagemath.h"
 #include "folder/frmfolder.h"
 #include "platform/image.h"
+#include "platform/pictures/thumbnailloader.h"
 #include "platform/runtime.h"
 #include "support/browsefixture.h"
 #include "support/modal.h"
@@ -242,6 +243,7 @@ void TestStorms::burst()
         else
             arrowDown(w);
     };
+    platform::ThumbnailLoader::resetPeak();
     int delivered = 0;
     platform::setYieldHook([&] {
         if (delivered < changes && w)
@@ -251,6 +253,7 @@ void TestStorms::burst()
     QTRY_VERIFY(delivered == changes && w->PageReady == -1 && w->pageBuild().displays() == 0 &&
                 w->Caption() == pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
     QCOMPARE(w->pageBuild().peakDisplays(), 1);
+    QVERIFY(platform::ThumbnailLoader::counts().peakRunning <= platform::ThumbnailLoader::threadCount());
     if (burst != Burst::ArrowsAndResize)
         QCOMPARE(int(w->VScroll.Value()), changes); // no change lost
     verifyScrolledPageShown(w);
