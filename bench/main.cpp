@@ -12,6 +12,7 @@
 #include "support/testforms.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -32,6 +33,15 @@ double msOf(const auto& run)
     clock.start();
     run();
     return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// The thumbnails written in the desktop's thumbnail cache under `root`, failure records aside.
+int cacheEntries(const QString& root)
+{
+    int count = 0;
+    for (QDirIterator it(root, {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        count += it.next().contains(QStringLiteral("/fail/")) ? 0 : 1;
+    return count;
 }
 
 void goal(const char* label, const QString& text, bool met)
@@ -87,13 +97,17 @@ int main(int argc, char** argv)
     bench.open(QStringLiteral("C:\\page"));
     double peakMb = double(std::max<qint64>(0, peakResidentKb() - coldBefore)) / 1024;
     double pageMs = 1e18, limitMs = 1e18, oneDecodeMs = 1e18, worstLate = 0;
+    int fewestWritten = cells;
     for (int r = 0; r < runs; ++r) {
-        freshCache();
+        const QString root = freshCache();
         bench.forgetAhead();
         const PageBench::Build build = bench.showPage(r % 2);
         pageMs = std::min(pageMs, build.ms);
         worstLate = std::max(worstLate, build.worstLateMs);
         peakMb = std::max(peakMb, build.peakAddedMb);
+        // The cache is written after the page: each cold thumbnail's entry, by the end of the run.
+        platform::ThumbnailLoader::waitForWrites(60000);
+        fewestWritten = std::min(fewestWritten, cacheEntries(root));
         double sum = 0;
         for (const QByteArray& bytes : files.pageBytes().mid(0, cells)) {
             const double one = msOf([&] { rawJpegDecode(bytes, 8); });
@@ -104,10 +118,11 @@ int main(int argc, char** argv)
     }
     const double held = double(bench.heldBytes()), cellBytes = double(bench.cellBytes());
     goal("(a)", QStringLiteral("page of %1 thumbnails of %2 MP JPEGs: %3 ms; limit %4 ms (raw libjpeg 1/8 decodes "
-                               "from memory / %5 threads); ratio %6; goal <= 1.25")
+                               "from memory / %5 threads); ratio %6; goal <= 1.10; cache entries written after "
+                               "the page, fewest of a run: %7 of %1")
                     .arg(cells).arg(files.bigMegapixels()).arg(pageMs, 0, 'f', 1).arg(limitMs, 0, 'f', 1)
-                    .arg(threads).arg(pageMs / limitMs, 0, 'f', 2),
-         pageMs / limitMs <= 1.25);
+                    .arg(threads).arg(pageMs / limitMs, 0, 'f', 2).arg(fewestWritten),
+         pageMs / limitMs <= 1.10 && fewestWritten == cells);
 
     // Lateness also on a page of the other kinds: progressive and 12 MP JPEGs, bitmaps and GIFs.
     bench.open(QStringLiteral("C:\\mixed"));
@@ -179,6 +194,7 @@ int main(int argc, char** argv)
     // (f) a page change in the middle of a build.
     bench.open(QStringLiteral("C:\\page"));
     const platform::ThumbnailLoader::Counts before = platform::ThumbnailLoader::counts();
+    platform::ThumbnailLoader::resetPeak();
     double firstMs = 1e18, worstFirstMs = 0;
     bool consistent = true;
     for (int r = 0; r < runs; ++r) {
@@ -193,11 +209,12 @@ int main(int argc, char** argv)
     const platform::ThumbnailLoader::Counts after = platform::ThumbnailLoader::counts();
     goal("(f)", QStringLiteral("page change during a build: the new page's first thumbnail after %1 ms (worst %2); "
                                "limit one decode + 50 = %3 ms; old decodes dropped unstarted %4, discarded after "
-                               "finishing %5 (over %6 runs); slots consistent: %7")
+                               "finishing %5 (over %6 runs); decodes running at once at most %7 (%8 threads); "
+                               "slots consistent: %9")
                     .arg(firstMs, 0, 'f', 1).arg(worstFirstMs, 0, 'f', 1).arg(oneDecodeMs + 50, 0, 'f', 1)
                     .arg(after.dropped - before.dropped).arg(after.discarded - before.discarded).arg(runs)
-                    .arg(consistent ? "yes" : "NO"),
-         firstMs <= oneDecodeMs + 50 && consistent);
+                    .arg(after.peakRunning).arg(threads).arg(consistent ? "yes" : "NO"),
+         firstMs <= oneDecodeMs + 50 && consistent && after.peakRunning <= threads);
 
     // (g) a page change to a page made ahead: the whole page from memory.
     freshCache();
