@@ -24,6 +24,8 @@ qint64 residentKb() { return statusField("VmRSS"); }
 
 qint64 peakResidentKb() { return statusField("VmHWM"); }
 
+int threadCount() { return int(statusField("Threads")); }
+
 bool resetPeak()
 {
     QFile file(QStringLiteral("/proc/self/clear_refs"));

@@ -9,6 +9,8 @@ namespace bench {
 qint64 residentKb();
 // The peak resident set size since the start or the last resetPeak(), in KiB (VmHWM).
 qint64 peakResidentKb();
+// The process's threads now (Threads).
+int threadCount();
 // Sets the peak back to the current resident size; false where the system does not allow it.
 bool resetPeak();
 
