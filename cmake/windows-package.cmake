@@ -14,9 +14,13 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qt.conf DESTINATION .)
 
 # The runtime DLLs of the compiler that built the program (mingw-w64 GCC, posix threads).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  get_filename_component(compiler_bin ${CMAKE_CXX_COMPILER} DIRECTORY)
   foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll} OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+      set(path ${compiler_bin}/${dll}) # MinGW on Windows keeps them beside the compiler
+    endif()
+    if(NOT EXISTS ${path})
       message(FATAL_ERROR "The compiler's runtime ${dll} was not found")
     endif()
     install(FILES ${path} DESTINATION .)
