@@ -23,3 +23,6 @@ fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DTARNAVEL_FUZZ=ON >/dev/null
 cmake --build build-fuzz --target fuzzers
 (cd build-fuzz && ctest --output-on-failure --no-tests=error -L fuzz -j 2)
+
+# Windows: the program and the Qt Test executables cross-built with mingw-w64 and run under Wine, then the zip.
+scripts/test-windows.sh "$@"

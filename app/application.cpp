@@ -15,8 +15,14 @@ QStringList japaneseFamilies(const QString& designFamily)
     QStringList families;
     if (!designFamily.isEmpty())
         families << designFamily;
-    families << QStringLiteral("MS PGothic") << QStringLiteral("MS UI Gothic") << QStringLiteral("Meiryo UI")
-             << QStringLiteral("IPAPGothic") << QStringLiteral("IPAGothic") << QStringLiteral("Noto Sans CJK JP")
+#ifdef Q_OS_WIN
+    // The Japanese UI fonts that Windows ships, newest first.
+    families << QStringLiteral("Yu Gothic UI") << QStringLiteral("Meiryo UI") << QStringLiteral("Meiryo")
+             << QStringLiteral("MS UI Gothic") << QStringLiteral("MS PGothic");
+#else
+    families << QStringLiteral("MS PGothic") << QStringLiteral("MS UI Gothic") << QStringLiteral("Meiryo UI");
+#endif
+    families << QStringLiteral("IPAPGothic") << QStringLiteral("IPAGothic") << QStringLiteral("Noto Sans CJK JP")
              << QStringLiteral("Noto Sans JP") << QStringLiteral("VL PGothic") << QStringLiteral("TakaoPGothic");
     return families;
 }

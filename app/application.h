@@ -11,7 +11,8 @@ namespace app {
 // default font Japanese fallbacks, and leaves the end of the program to the runtime.
 void prepareApplication(QApplication& application);
 
-// Font families for Japanese text, the design's family first, then fallbacks found on the system.
+// Font families for Japanese text, the design's family first, then fallbacks found on the system: on
+// Windows its own Japanese UI fonts (Yu Gothic UI, Meiryo, MS UI Gothic) before the others.
 QStringList japaneseFamilies(const QString& designFamily = {});
 
 } // namespace app

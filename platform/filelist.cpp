@@ -241,9 +241,9 @@ QStringList listFolder(const QString& systemFolder, const QString& wildcard)
             continue;
         names.append(std::move(name));
     }
-#endif
-
+    // The order NTFS keeps names in; on Windows the file system's own order is kept.
     std::sort(names.begin(), names.end(), ntfsLess);
+#endif
     return names;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Listing the ordinary files of a folder the way the forms' Dir function does: Windows-style
-// wildcards matched without regard to case, names handed out one at a time in NTFS order.
+// wildcards matched without regard to case, names handed out one at a time in the order of the
+// file system on Windows (NTFS keeps its names in NTFS order), in NTFS order elsewhere.
 
 #include <QString>
 #include <QStringList>
@@ -19,9 +20,9 @@ bool matchesWildcard(const QString& name, const QString& pattern);
 bool ntfsLess(const QString& a, const QString& b);
 
 // The names (no folder part) of the ordinary files in the system folder `systemFolder` that match
-// `wildcard`, in NTFS order. Ordinary files: no folders, no hidden files (a name starting with '.'),
-// a symbolic link only when it leads to an ordinary file. Raises error 76 when the folder cannot be
-// opened.
+// `wildcard`: on Windows in the order the file system gives, elsewhere in NTFS order. Ordinary
+// files: no folders, no hidden files (a name starting with '.'), a symbolic link only when it leads to
+// an ordinary file. Raises error 76 when the folder cannot be opened.
 QStringList listFolder(const QString& systemFolder, const QString& wildcard);
 
 // While a snapshot lives (snapshots nest), the listings of one folder (listFolder, Dir) read it from

@@ -5,3 +5,5 @@ FONT_PACKAGES=(fonts-ipafont-gothic)
 DESKTOP_TEST_PACKAGES=(xvfb openbox x11-utils xdotool desktop-file-utils)
 # The checked runs of test.sh: clang with libFuzzer for the fuzz targets (the sanitizer build uses g++).
 CHECK_PACKAGES=(clang libclang-rt-14-dev)
+# The Windows stage of test.sh: the mingw-w64 cross compiler and Wine to run what it builds.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils)

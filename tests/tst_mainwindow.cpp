@@ -1,12 +1,14 @@
 // The main window: start-up and its place, and the grid that follows its size. (Both ways to end are
 // tried on the real program in tests/desktop, and in the middle of builds in tst_storms.)
 
+#include "app/application.h"
 #include "app/mdlselect.h"
 #include "browser/frmselect.h"
 #include "platform/runtime.h"
 #include "platform/twips.h"
 #include "support/browsefixture.h"
 
+#include <QFontMetrics>
 #include <QTest>
 
 using namespace testsupport;
@@ -23,6 +25,9 @@ private slots:
         QVERIFY(w && w->isVisible() && !w->isModal());
         QCOMPARE(MdlSelect::PhotoFolder + QString::number(MdlSelect::UseJpg), QStringLiteral("1"));
         QCOMPARE(w->Caption(), QStringLiteral("写真選択"));
+        // Its texts in a Japanese font: Windows's own UI fonts first there; the IPA fonts here and under Wine.
+        QCOMPARE(app::japaneseFamilies().first(), onWindows ? "Yu Gothic UI" : "MS PGothic");
+        QVERIFY(QFontMetrics(w->font()).inFontUcs4(U'写'));
         // The load handler centred the design size, to the pixel; the first resize then enlarged it to the
         // minimum size, to the right and downward, and made the first grid without a page.
         const float tpp = platform::twipsPerPixel();

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,8 +35,8 @@ void TestRoad::folderToPageToViewerAndBack()
     QStringList names;
     for (int n = 0; n < 16; ++n) {
         const QString name = QStringLiteral("%1%2.%3").arg(QChar('a' + n / 6)).arg(n % 6).arg(n < 6 ? "bmp" : n < 12 ? "jpg" : "gif");
-        const QByteArray bytes = n < 6 ? bmpBytes(30 + n, 20, pictureColour(n))
-                                 : n < 12 ? jpegBytes(30 + n, 20, pictureColour(n)) : gifBytes(30 + n, 20, pictureColour(n));
+        const QByteArray bytes = n < 6 ? bmpBytes(200 + n, 20, pictureColour(n))
+                                 : n < 12 ? jpegBytes(200 + n, 20, pictureColour(n)) : gifBytes(200 + n, 20, pictureColour(n));
         writeFile(other.path() + "/road/" + name, name == "b2.jpg" ? QByteArray("not a picture") : bytes);
         names << name;
     }
@@ -45,8 +46,9 @@ void TestRoad::folderToPageToViewerAndBack()
     whenModal([](QWidget* w) { return w == FrmFolder::Existing(); },
               [&](QWidget* w) {
                   FrmFolder* f = FrmFolder::Existing();
+                  const auto leave = qScopeGuard([&] { if (!chosen) w->close(); }); // whatever fails here
                   QCOMPARE(f->lbl_path.Caption(), QStringLiteral("C:\\"));
-                  QVERIFY(f->Dir1.widget()->hasFocus());
+                  QTRY_VERIFY(f->Dir1.widget()->hasFocus()); // once a window manager has activated it
                   QTest::keyClick(w->windowHandle(), Qt::Key_Tab);  // to the drive list
                   QTest::keyClick(w->windowHandle(), Qt::Key_Down); // the next drive, D:
                   QTRY_COMPARE(f->lbl_path.Caption(), QStringLiteral("D:\\"));
@@ -101,13 +103,19 @@ void TestRoad::folderToPageToViewerAndBack()
     QTRY_VERIFY(!FrmPhoto::Existing());
     QCOMPARE(caption, QStringLiteral("D:\\road\\c2.gif"));
     const float tpp = platform::twipsPerPixel();
-    QCOMPARE(inner, QSizeF((30 + 14) * tpp, 20 * tpp));
+    QCOMPARE(inner, QSizeF((200 + 14) * tpp, 20 * tpp));
     QCOMPARE(corner, QPoint(0, 0));
     // Back on the same page; the click behind the viewer opened nothing.
     QCOMPARE(main->Caption(), QStringLiteral("Tarnavel（2 / 2）"));
     QCOMPARE(MdlSelect::PhotoName, QStringLiteral("c2.gif"));
     QVERIFY(slotShows(main, 2, 14, names[14]));
     QVERIFY(t.recorder.messages.isEmpty());
+
+    // The end, from the File menu.
+    QTest::keyClick(main->windowHandle(), Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_X);
+    QTRY_COMPARE(t.recorder.ends, QList<int>{0});
 }
 
 QTEST_MAIN(TestRoad)

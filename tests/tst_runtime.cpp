@@ -138,7 +138,7 @@ private slots:
         // An error no handler caught: the runtime's message, and the end, before the handler goes on.
         RuntimeRecorder recorder;
         runHandler([] {
-            raise(ErrInvalidPicture);
+            platform::raise(ErrInvalidPicture); // not the C library's raise()
             QFAIL("went on after the error");
         });
         QCOMPARE(recorder.messages, QStringList{QCoreApplication::applicationName() + "|実行時エラー '481':\n\nピクチャが不正です。"});

@@ -10,6 +10,13 @@
 
 namespace testsupport {
 
+// The Windows build: a row of one platform's behaviour skips on the other, saying why.
+#ifdef Q_OS_WIN
+constexpr bool onWindows = true;
+#else
+constexpr bool onWindows = false;
+#endif
+
 // The run-time error number `action` raises, 0 when it raises none.
 int errorOf(const std::function<void()>& action);
 
