@@ -1,186 +1,472 @@
-// Browsing a folder: the scan into the photo list and the page display. What arrives while a page
-// is being built is tried in tst_storms.
+// The main window and its commands: start-up, the grid that follows the window, the folder scan, pages,
+// the keyboard, the folder window and what it hands back, files and folders that change under the
+// program, and the pages made ahead.
 
+#include "app/application.h"
 #include "app/mdlselect.h"
-#include "browser/frmselect.h"
 #include "browser/pagemath.h"
+#include "folder/frmfolder.h"
 #include "platform/drives.h"
+#include "platform/errors.h"
+#include "platform/pictures/thumbnailcache.h"
+#include "platform/pictures/thumbnailloader.h"
+#include "platform/runtime.h"
+#include "platform/twips.h"
 #include "support/browsefixture.h"
+#include "support/modal.h"
 #include "support/picturefiles.h"
+#include "viewer/frmphoto.h"
 
-#include <QFile>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFontMetrics>
+#include <QListWidget>
 #include <QScopeGuard>
-#include <QTest>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
 
 using namespace testsupport;
+using MdlSelect::PhotoCount;
+using Change = std::function<void(const QString& root)>; // acts on the test drive's root folder
+enum class CDrive { Fixture, Missing, MissingHome };     // what C: stands for when the folder window opens
+Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(CDrive)
 
-class TestBrowse : public QObject {
+// Test classes whose every test starts from the main window at 4 x 3 cells on a drive of its own.
+class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_test = std::make_unique<MainWindowTest>(); }
-    void cleanup() { m_test.reset(); }
-    void scanOrderAndFlags_data();
-    void scanOrderAndFlags();
-    void pages_data();
-    void pages();
-    void resizeKeepingPageSizeKeepsPage();
-    void keys_data();
-    void keys();
-    void driveTableReadOncePerBuild();
+    void init() { t = std::make_unique<MainWindowTest>(), w = t->window; }
+    void cleanup()
+    {
+        if (FrmFolder::Existing())
+            FrmFolder::Existing()->Unload();
+        t.reset();
+    }
 
-private:
-    std::unique_ptr<MainWindowTest> m_test;
+protected:
+    std::unique_ptr<MainWindowTest> t;
+    FrmSelect* w = nullptr;
 };
 
-void TestBrowse::scanOrderAndFlags_data()
-{
-    QTest::addColumn<int>("bmp");
-    QTest::addColumn<int>("jpg");
-    QTest::addColumn<int>("gif");
-    QTest::addColumn<QStringList>("names");
-    QTest::newRow("all types, bitmap then JPEG then GIF") << 1 << 1 << 1 << QStringList{"a.bmp", "Z.BMP", "c.jpg", "D.JPG", "b.gif"};
-    QTest::newRow("a flag other than 1 skips its type") << -1 << 1 << 2 << QStringList{"c.jpg", "D.JPG"};
-    QTest::newRow("all clear") << 0 << 0 << 0 << QStringList{};
-}
-
-void TestBrowse::scanOrderAndFlags()
-{
-    QFETCH(int, bmp);
-    QFETCH(int, jpg);
-    QFETCH(int, gif);
-    QFETCH(QStringList, names);
-    BrowseFixture& drive = m_test->drive;
-    const QString folder = drive.makeFolder(QStringLiteral("mixed"));
-    for (const char* name : {"b.gif", "a.bmp", "Z.BMP", "c.jpg", "D.JPG", "e.jpeg", "notes.txt"}) {
-        const QString ext = QString(name).toLower().section('.', -1);
-        drive.writeBytes(folder, name, ext == "gif" ? gifBytes(8, 8, Qt::red) : ext == "bmp" ? bmpBytes(8, 8, Qt::green)
-                                                                                         : jpegBytes(8, 8, Qt::blue));
+// The main window: start-up and its place, and the grid that follows its size. (Both ways to end are
+// tried on the real program in tests/desktop, and in the middle of builds in tst_storms.)
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startsCentredThenEnlarged()
+    {
+        MdlSelect::PhotoFolder = QStringLiteral("left over");
+        MdlSelect::UseJpg = 0;
+        MainWindowTest t(false);
+        FrmSelect* w = t.window;
+        QVERIFY(w && w->isVisible() && !w->isModal());
+        QCOMPARE(MdlSelect::PhotoFolder + QString::number(MdlSelect::UseJpg), QStringLiteral("1"));
+        QCOMPARE(w->Caption(), QStringLiteral("写真選択"));
+        // Its texts in a Japanese font: Windows's own UI fonts first there; the IPA fonts here and under Wine.
+        QCOMPARE(app::japaneseFamilies().first(), onWindows ? "Yu Gothic UI" : "MS PGothic");
+        QVERIFY(QFontMetrics(w->font()).inFontUcs4(U'写'));
+        // The load handler centred the design size, to the pixel; the first resize then enlarged it to the
+        // minimum size, to the right and downward, and made the first grid without a page.
+        const float tpp = platform::twipsPerPixel();
+        QVERIFY(qAbs(w->Left() - (platform::Screen::Width() - (3315 + w->Width() - w->ScaleWidth())) / 2) <= tpp);
+        QVERIFY(qAbs(w->Top() - (platform::Screen::Height() - (2220 + w->Height() - w->ScaleHeight())) / 2) <= tpp);
+        QCOMPARE(QSizeF(w->Width(), w->ScaleHeight()), QSizeF(6045, 3270));
+        QCOMPARE(w->PageSize, 6);
+        QCOMPARE(w->PageReady, std::int16_t(-1));
+        // Below the minimum size, the minimum is kept; a new grid before any folder rebuilds the empty
+        // list's only page: no cell shown, nothing busy.
+        setInnerSize(w, 3000, 6420);
+        QCOMPARE(QSizeF(w->Width(), w->ScaleHeight()), QSizeF(6045, 6420));
+        QCOMPARE(QSize(MdlSelect::PhotoCols, MdlSelect::PhotoRows), QSize(3, 4));
+        QCOMPARE(w->Caption(), QStringLiteral("Tarnavel（1 / 1）"));
+        QVERIFY(w->FraPhoto.Visible() && !w->VScroll.Enabled() && platform::Screen::MousePointer() == platform::vbDefault);
+        for (int i = 0; i < w->PageSize; ++i)
+            QVERIFY(!w->Img_Photo[i].Visible() && !w->Lbl_Photo[i].Visible());
     }
-    MdlSelect::UseBmp = bmp;
-    MdlSelect::UseJpg = jpg;
-    MdlSelect::UseGif = gif;
-    MdlSelect::PhotoFolder = folder;
-    m_test->window->ListPhotos();
-    QCOMPARE(MdlSelect::PhotoCount, names.size());
-    QCOMPARE(m_test->recorder.messages, names.isEmpty() ? QStringList{"Tarnavel|ﾌｧｲﾙがありませんでした。"} : QStringList{});
-    if (!names.isEmpty())
-        QCOMPARE(m_test->window->PhotoNames, names);
-}
+};
 
-void TestBrowse::pages_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("page");
-    QTest::addColumn<int>("filled");
-    QTest::addColumn<int>("pages");
-    QTest::newRow("an empty folder after a full one") << 0 << 0 << 0 << 1;
-    QTest::newRow("one photo") << 1 << 0 << 1 << 1;
-    QTest::newRow("13: the last page holds one") << 13 << 1 << 1 << 2;
-    QTest::newRow("last of 24 is full") << 24 << 1 << 12 << 2;
-    QTest::newRow("middle of 25") << 25 << 1 << 12 << 3;
-    QTest::newRow("last of 25") << 25 << 2 << 1 << 3;
-}
+// Browsing a folder: the scan into the photo list, the page display and the keyboard. What arrives
+// while a page is being built is tried in tst_storms.
+class TestBrowse : public WindowTest {
+    Q_OBJECT
+private slots:
+    void scanOrderAndFlags_data()
+    {
+        QTest::addColumn<QList<int>>("flags"); // UseBmp, UseJpg, UseGif
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("all types, bitmap then JPEG then GIF") << QList<int>{1, 1, 1} << QStringList{"a.bmp", "Z.BMP", "c.jpg", "D.JPG", "b.gif"};
+        QTest::newRow("a flag other than 1 skips its type") << QList<int>{-1, 1, 2} << QStringList{"c.jpg", "D.JPG"};
+        QTest::newRow("all clear") << QList<int>{0, 0, 0} << QStringList{};
+    }
+    void scanOrderAndFlags()
+    {
+        QFETCH(QList<int>, flags);
+        QFETCH(QStringList, names);
+        const QString folder = t->drive.makeFolder(QStringLiteral("mixed"));
+        for (const QString name : {"b.gif", "a.bmp", "Z.BMP", "c.jpg", "D.JPG", "e.jpeg", "notes.txt"})
+            t->drive.writeBytes(folder, name, name.endsWith("gif") ? gifBytes(8, 8, Qt::red) : name.endsWith("bmp", Qt::CaseInsensitive) ? bmpBytes(8, 8, Qt::green) : jpegBytes(8, 8, Qt::blue));
+        std::tie(MdlSelect::UseBmp, MdlSelect::UseJpg, MdlSelect::UseGif) = std::tuple(flags[0], flags[1], flags[2]);
+        MdlSelect::PhotoFolder = folder;
+        w->ListPhotos();
+        QCOMPARE(PhotoCount, names.size());
+        QCOMPARE(t->recorder.messages, names.isEmpty() ? QStringList{"Tarnavel|ﾌｧｲﾙがありませんでした。"} : QStringList{});
+        QVERIFY(names.isEmpty() || w->PhotoNames == names);
+    }
 
-void TestBrowse::pages()
-{
-    QFETCH(int, count);
-    QFETCH(int, page);
-    QFETCH(int, filled);
-    QFETCH(int, pages);
-    FrmSelect* w = m_test->window;
-    browse(w, m_test->drive.makeBmpFolder(QStringLiteral("full"), 30));
-    w->VScroll.setValue(2);
-    browse(w, m_test->drive.makeBmpFolder(QStringLiteral("pages"), count));
-    QCOMPARE(m_test->recorder.messages.size(), count == 0 ? 1 : 0);
-    QCOMPARE(MdlSelect::PhotoCount, count);
-    QCOMPARE(int(w->VScroll.Max()), pages - 1);
-    QCOMPARE(w->VScroll.Enabled(), pages > 1);
-    QCOMPARE(w->Caption(), QStringLiteral("Tarnavel（1 / %1）").arg(pages));
-    w->VScroll.setValue(std::int16_t(page)); // the change event shows the page
-    QCOMPARE(w->Caption(), QStringLiteral("Tarnavel（%1 / %2）").arg(page + 1).arg(pages));
-    for (int i = 0; i < 12; ++i) {
-        if (i < filled) {
-            QVERIFY2(slotShows(w, i, page * 12 + i), qPrintable(QString::number(i)));
-        } else {
-            QVERIFY(!w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture() && !w->Lbl_Photo[i].Visible());
-            QCOMPARE(w->Lbl_Photo[i].Caption(), QString());
+    void pages_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("filled");
+        QTest::newRow("an empty folder after a full one") << 0 << 0 << 0;
+        QTest::newRow("last of 25") << 25 << 2 << 1;
+    }
+    void pages()
+    {
+        QFETCH(int, count);
+        QFETCH(int, page);
+        QFETCH(int, filled);
+        browse(w, t->drive.makeBmpFolder(QStringLiteral("full"), 30));
+        w->VScroll.setValue(2);
+        browse(w, t->drive.makeBmpFolder(QStringLiteral("pages"), count));
+        const int pages = count / 12 + 1;
+        QCOMPARE(t->recorder.messages.size(), count == 0 ? 1 : 0);
+        QCOMPARE(QList<int>({PhotoCount, w->VScroll.Max(), w->VScroll.Enabled()}), QList<int>({count, pages - 1, pages > 1}));
+        QCOMPARE(w->Caption(), QStringLiteral("Tarnavel（1 / %1）").arg(pages));
+        w->VScroll.setValue(std::int16_t(page)); // the change event shows the page
+        QCOMPARE(w->Caption(), QStringLiteral("Tarnavel（%1 / %2）").arg(page + 1).arg(pages));
+        for (int i = 0; i < 12; ++i)
+            QVERIFY2(i < filled ? slotShows(w, i, page * 12 + i)
+                                : !w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture() && !w->Lbl_Photo[i].Visible() && w->Lbl_Photo[i].Caption().isEmpty(),
+                     qPrintable(QString::number(i)));
+        // A resize that keeps the page size keeps the page.
+        setInnerSize(w, 8200, 5200);
+        QCOMPARE(w->Caption(), QStringLiteral("Tarnavel（%1 / %2）").arg(page + 1).arg(pages));
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QList<int>>("keys"); // 0: a resize to 5 x 4 cells
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("cell"); // the selected cell, on 40 photos in pages of 12
+        using K = QList<int>;
+        const int ctrl = Qt::ControlModifier;
+        QTest::newRow("a new folder: its first photo") << K{} << 0 << 0;
+        QTest::newRow("right twice, within the page") << K{Qt::Key_Right, Qt::Key_Right} << 0 << 2;
+        QTest::newRow("right past the page's last cell") << K{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right} << 1 << 0;
+        QTest::newRow("left past the page's first cell") << K{Qt::Key_PageDown, Qt::Key_Left} << 0 << 11;
+        QTest::newRow("down past the last row") << K{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down} << 1 << 0;
+        QTest::newRow("up from the first photo stays") << K{Qt::Key_Up, Qt::Key_Left} << 0 << 0;
+        QTest::newRow("end, then right stays on the last photo") << K{Qt::Key_End, Qt::Key_Right} << 3 << 3;
+        QTest::newRow("ctrl+end, then home") << K{ctrl | Qt::Key_End, Qt::Key_Home} << 0 << 0;
+        QTest::newRow("page down keeps the place") << K{Qt::Key_Right, Qt::Key_Right, Qt::Key_PageDown} << 1 << 2;
+        QTest::newRow("clamped to a short last page") << K{Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_End, Qt::Key_PageUp, Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown} << 3 << 3;
+        QTest::newRow("a resize that rebuilds: the first photo") << K{Qt::Key_PageDown, Qt::Key_Right, 0} << 0 << 0;
+    }
+    // The keyboard in the grid: Page Up/Down, Home and End through the page scroll bar, and the arrow keys
+    // moving one framed cell, across page ends.
+    void keys()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, page);
+        QFETCH(int, cell);
+        browse(w, t->drive.makeBmpFolder(QStringLiteral("keys"), 40));
+        for (const int key : keys) {
+            if (key == 0)
+                setInnerSize(w, 9615, 6420);
+            else
+                QTest::keyClick(w, Qt::Key(key & ~Qt::KeyboardModifierMask), Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
+            settle();
         }
+        QTRY_COMPARE(w->Caption(), pagemath::pageCaption(page, w->VScroll.Max()));
+        QCOMPARE(w->SelectedCell(), cell);
+        for (int i = 0; i < w->LoadedCount; ++i) // one frame, on the selected cell
+            QCOMPARE(w->Img_Photo[i].Selected(), i == cell);
     }
-}
 
-void TestBrowse::resizeKeepingPageSizeKeepsPage()
-{
-    FrmSelect* w = m_test->window;
-    browse(w, m_test->drive.makeBmpFolder(QStringLiteral("keep"), 60));
-    w->VScroll.setValue(3);
-    setInnerSize(w, 8200, 5200); // still 4 x 3
-    QCOMPARE(w->VScroll.Value(), std::int16_t(3));
-    QCOMPARE(w->Caption(), QStringLiteral("Tarnavel（4 / 5）"));
-    QVERIFY(slotShows(w, 0, 36));
-}
-
-void TestBrowse::keys_data()
-{
-    QTest::addColumn<QList<int>>("keys"); // 0: a resize to 5 x 4 cells
-    QTest::addColumn<int>("page");
-    QTest::addColumn<int>("cell"); // the selected cell, on 40 photos in pages of 12
-    using K = QList<int>;
-    const int ctrl = Qt::ControlModifier;
-    QTest::newRow("a new folder: its first photo") << K{} << 0 << 0;
-    QTest::newRow("right twice, within the page") << K{Qt::Key_Right, Qt::Key_Right} << 0 << 2;
-    QTest::newRow("right past the page's last cell") << K{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right} << 1 << 0;
-    QTest::newRow("left past the page's first cell") << K{Qt::Key_PageDown, Qt::Key_Left} << 0 << 11;
-    QTest::newRow("down past the last row") << K{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down} << 1 << 0;
-    QTest::newRow("up from the first photo stays") << K{Qt::Key_Up, Qt::Key_Left} << 0 << 0;
-    QTest::newRow("end, then right stays on the last photo") << K{Qt::Key_End, Qt::Key_Right} << 3 << 3;
-    QTest::newRow("ctrl+end, then home") << K{ctrl | Qt::Key_End, Qt::Key_Home} << 0 << 0;
-    QTest::newRow("page down keeps the place") << K{Qt::Key_Right, Qt::Key_Right, Qt::Key_PageDown} << 1 << 2;
-    QTest::newRow("clamped to a short last page") << K{Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_End, Qt::Key_PageUp, Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown} << 3 << 3;
-    QTest::newRow("a resize that rebuilds: the first photo") << K{Qt::Key_PageDown, Qt::Key_Right, 0} << 0 << 0;
-}
-
-// The keyboard in the grid: Page Up/Down, Home and End through the page scroll bar, and the arrow keys
-// moving one framed cell, across page ends.
-void TestBrowse::keys()
-{
-    QFETCH(QList<int>, keys);
-    QFETCH(int, page);
-    QFETCH(int, cell);
-    FrmSelect* w = m_test->window;
-    browse(w, m_test->drive.makeBmpFolder(QStringLiteral("keys"), 40));
-    for (const int key : keys) {
-        if (key == 0)
-            setInnerSize(w, 9615, 6420);
-        else
-            QTest::keyClick(w, Qt::Key(key & ~Qt::KeyboardModifierMask), Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
+    // On the system's own drive table (C: the home folder): a page change reads it once, not once a cell,
+    // and so do the pages made ahead and a rebuild.
+    void driveTableReadOncePerBuild()
+    {
+        const QByteArray home = qgetenv("HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
+        qputenv("HOME", QFile::encodeName(t->drive.root()));
+        platform::resetDriveTable();
+        browse(w, t->drive.makeBmpFolder(QStringLiteral("reads"), 40, QSize(200, 120)));
         settle();
+        const int before = platform::driveTableReads();
+        w->VScroll.setValue(1);
+        QCOMPARE(platform::driveTableReads() - before, 1);
+        QTRY_VERIFY(w->pageBuild().aheadJobs() > 0);
+        QCOMPARE(platform::driveTableReads() - before, 2);
+        w->setWidth(w->Width() + 1860); // a fifth column
+        QCOMPARE(platform::driveTableReads() - before, 3);
     }
-    QTRY_COMPARE(int(w->VScroll.Value()), page);
-    QTRY_COMPARE(w->Caption(), pagemath::pageCaption(page, w->VScroll.Max()));
-    QCOMPARE(w->SelectedCell(), cell);
-    for (int i = 0; i < w->LoadedCount; ++i) // one frame, on the selected cell
-        QCOMPARE(w->Img_Photo[i].Selected(), i == cell);
-}
+};
 
-// On the system's own drive table (C: the home folder): a page change reads it once, not once a cell,
-// and so do the pages made ahead and a rebuild.
-void TestBrowse::driveTableReadOncePerBuild()
-{
-    const QByteArray home = qgetenv("HOME");
-    const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
-    qputenv("HOME", QFile::encodeName(m_test->drive.root()));
-    platform::resetDriveTable();
-    FrmSelect* w = m_test->window;
-    browse(w, m_test->drive.makeBmpFolder(QStringLiteral("reads"), 40, QSize(200, 120)));
-    settle();
-    const int before = platform::driveTableReads();
-    w->VScroll.setValue(1);
-    QCOMPARE(platform::driveTableReads() - before, 1);
-    QTRY_VERIFY(w->pageBuild().aheadJobs() > 0);
-    QCOMPARE(platform::driveTableReads() - before, 2);
-    w->setWidth(w->Width() + 1860); // a fifth column
-    QCOMPARE(platform::driveTableReads() - before, 3);
-}
+// The folder command: the folder window's three ways out, a folder gone in between, and the busy
+// window while the first page is built.
+class TestCommands : public WindowTest {
+    Q_OBJECT
+private slots:
+    void folderCommand_data()
+    {
+        QTest::addColumn<QString>("target"); // the folder opened in the folder window
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("firstShown"); // the picture in slot 0 afterwards
+        QTest::newRow("OK, two pages") << "two" << 14 << "ok" << "Tarnavel（1 / 2）" << 0;
+        QTest::newRow("OK on the folder shown: first page") << "kept" << 30 << "ok" << "Tarnavel（1 / 3）" << 0;
+        QTest::newRow("cancel keeps everything") << "other" << 3 << "cancel" << "Tarnavel（2 / 3）" << 12;
+        QTest::newRow("close box keeps everything") << "other" << 3 << "close" << "Tarnavel（2 / 3）" << 12;
+        QTest::newRow("a folder gone before OK is told") << "gone" << 3 << "vanish" << "Tarnavel（2 / 3）" << 12;
+    }
+    void folderCommand()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, count);
+        QFETCH(QString, how);
+        QFETCH(int, firstShown);
+        const QString kept = t->drive.makeBmpFolder(QStringLiteral("kept"), 30);
+        const QString next = target == "kept" ? kept : t->drive.makeBmpFolder(target, count);
+        browse(w, kept);
+        w->VScroll.setValue(1);
+        // Each time the build lets events through: the hourglass, the folder command off, the frame hidden.
+        int looks = 0, notBusy = 0;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, this, [&] {
+            if (w->PageReady == 0 && !FrmFolder::Existing())
+                ++looks, notBusy += w->MnuFolder.Enabled() || w->FraPhoto.Visible() || platform::Screen::MousePointer() != platform::vbHourglass;
+        });
+        probe.start(0);
+        QVERIFY(runFolderCommand(w, [=](FrmFolder* f) {
+            f->Dir1.setPath(next);
+            if (how == "vanish")
+                QDir(t->drive.root() + '/' + target).removeRecursively();
+            static_cast<QCheckBox*>(f->ChkPhoto[1].widget())->click(); // stored by OK only
+            if (how == "close")
+                f->close();
+            else
+                clickThroughWindow((how == "cancel" ? f->Com_Cancel : f->Com_Ok).widget());
+        }));
+        probe.stop();
+        const bool ok = how == "ok", left = how == "cancel" || how == "close";
+        QCOMPARE(QList<int>({looks > 0, notBusy, MdlSelect::UseJpg}), QList<int>({ok, 0, left ? 1 : 0}));
+        QCOMPARE(MdlSelect::ChosenFolder, left ? QString() : next);
+        QCOMPARE(MdlSelect::PhotoFolder, ok ? next : kept);
+        QCOMPARE(PhotoCount, ok ? count : 30);
+        QTEST(w->Caption(), "caption");
+        QVERIFY(slotShows(w, 0, firstShown));
+        const QString told = "Tarnavel|ﾌｫﾙﾀﾞ C:\\gone を読み込めませんでした。\n" + platform::errorText(platform::ErrPathNotFound);
+        QCOMPARE(t->recorder.messages, how == "vanish" ? QStringList{told} : QStringList{});
+        QVERIFY(w->FraPhoto.Visible() && w->MnuFolder.Enabled() && w->PageReady == -1 && platform::Screen::MousePointer() == platform::vbDefault);
+        MdlSelect::UseJpg = 1;
+    }
+};
 
-QTEST_MAIN(TestBrowse)
+// The folder window: the state it opens in, and what OK hands back. (Cancel and the close box are the
+// folder command's rows; its drive change and messages, with drives and folders that go away, are
+// TestChanges's.)
+class TestFolder : public QObject {
+    Q_OBJECT
+private slots:
+    void loadAndOk_data()
+    {
+        QTest::addColumn<QList<int>>("flags"); // UseBmp, UseJpg, UseGif when the window opens
+        QTest::addColumn<QString>("folder");   // a folder to open first, "" for none
+        QTest::addColumn<bool>("toggle");      // every check box clicked once
+        const QList<int> all{1, 1, 1}, jpg{0, 1, 0};
+        QTest::newRow("no change") << all << "" << false;
+        QTest::newRow("all boxes clear") << all << "" << true;
+        QTest::newRow("the label's folder") << jpg << "a/b" << false;
+    }
+    void loadAndOk()
+    {
+        QFETCH(QList<int>, flags);
+        QFETCH(QString, folder);
+        QFETCH(bool, toggle);
+        const RuntimeRecorder recorder; // an error would end the test's process, not the program's
+        BrowseFixture drive;
+        MdlSelect::ChosenFolder = QStringLiteral("stale");
+        std::tie(MdlSelect::UseBmp, MdlSelect::UseJpg, MdlSelect::UseGif) = std::tuple(flags[0], flags[1], flags[2]);
+        QPointer<FrmFolder> window = FrmFolder::Instance();
+        const auto unload = qScopeGuard([&] { if (window) window->Unload(); });
+        window->Show(); // modeless, so that the test can act on it
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window->Drive1.Drive().startsWith(QStringLiteral("c:")));
+        QCOMPARE(window->Dir1.Path() + window->lbl_path.Caption() + MdlSelect::ChosenFolder, QStringLiteral("C:\\C:\\"));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(window->ChkPhoto[std::size_t(i)].Value(), std::int16_t(flags[i]));
+        const QRect screen = window->screen()->geometry(), outer = window->frameGeometry(); // centred by its outer size
+        QVERIFY(qAbs(outer.left() - (screen.width() - outer.width()) / 2) <= 1 && qAbs(outer.top() - (screen.height() - outer.height()) / 2) <= 1);
+        if (!folder.isEmpty())
+            window->Dir1.setPath(drive.makeFolder(folder));
+        for (auto& box : window->ChkPhoto)
+            if (toggle)
+                static_cast<QCheckBox*>(box.widget())->click();
+        QTest::mouseClick(window->Com_Ok.widget(), Qt::LeftButton);
+        QTRY_VERIFY(window.isNull());
+        QCOMPARE(MdlSelect::ChosenFolder, folder.isEmpty() ? QStringLiteral("C:\\") : "C:\\" + QString(folder).replace('/', '\\'));
+        for (int& f : flags)
+            f = toggle ? 1 - f : f;
+        QCOMPARE(QList<int>({MdlSelect::UseBmp, MdlSelect::UseJpg, MdlSelect::UseGif}), flags);
+    }
+};
+
+// Changes under the program's feet: folders and drives that go away between the scan and a page, or
+// under the folder window's lists, and a home folder that is not there. Each gets an empty slot or a
+// message, and the program keeps what it showed and goes on. (A file deleted: TestAhead's.)
+class TestChanges : public WindowTest {
+    Q_OBJECT
+private slots:
+    void changeBetweenPages_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::newRow("folder deleted") << Change([](const QString& r) { QDir(r + "/photos").removeRecursively(); });
+        QTest::newRow("drive gone") << Change([](QString r) { platform::setDriveTable({{QChar('C'), r + "/gone", {}}}); });
+    }
+    void changeBetweenPages()
+    {
+        QFETCH(Change, change);
+        browse(w, t->drive.makeBmpFolder(QStringLiteral("photos"), 30));
+        change(t->drive.root());
+        static_cast<QScrollBar*>(w->VScroll.widget())->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the user's
+        QTRY_COMPARE(w->Caption(), QStringLiteral("Tarnavel（2 / 3）"));
+        for (int i = 0; i < 12; ++i) { // every slot an empty picture under its own name
+            QCOMPARE(w->Lbl_Photo[i].Caption(), QStringLiteral("p%1.bmp").arg(12 + i, 3, 10, QChar('0')));
+            QVERIFY(w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture());
+        }
+        QVERIFY(t->recorder.messages.isEmpty() && t->recorder.ends.isEmpty());
+    }
+
+    void folderWindow_data()
+    {
+        QTest::addColumn<CDrive>("c");
+        QTest::addColumn<QString>("start"); // the list's folder before the change, "" for where it opens
+        QTest::addColumn<QString>("gone");  // removed under the list, relative to the test's root
+        QTest::addColumn<QString>("act");   // a drive to pick ("D:") or an entry to open with Enter
+        QTest::addColumn<QString>("path");  // where the list and its label are left
+        QTest::addColumn<QString>("message");
+        const QString noFolder = QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\nパスが見つかりません。");
+        const QString noDrive = QStringLiteral("ﾌｫﾙﾀﾞ %1 を開けませんでした。\nデバイスが準備されていません。");
+        const CDrive fix = CDrive::Fixture;
+        QTest::newRow("picked drive unavailable") << fix << "" << "d" << "D:" << "C:\\" << "デバイスが無効です。";
+        QTest::newRow("opened folder deleted") << fix << "C:\\a" << "a/b" << "b" << "C:\\a" << noFolder.arg("C:\\a\\b");
+        QTest::newRow("opened folder's parent deleted") << fix << "C:\\a" << "a" << "b" << "C:\\" << noFolder.arg("C:\\a\\b");
+        QTest::newRow("drive removed under the list") << fix << "D:\\" << "d" << "x" << "C:\\" << noDrive.arg("D:\\x");
+        QTest::newRow("home folder missing: C: is the root") << CDrive::MissingHome << "" << "" << "" << "C:\\" << "";
+        QTest::newRow("C: unavailable at load") << CDrive::Missing << "" << "" << "" << "" << "デバイスが無効です。";
+    }
+    void folderWindow()
+    {
+        QFETCH(CDrive, c);
+        QFETCH(QString, start);
+        QFETCH(QString, gone);
+        QFETCH(QString, act);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        const QString root = t->drive.root();
+        QVERIFY(QDir(root).mkpath("a/b") && QDir(root).mkpath("d/x"));
+        platform::setDriveTable({{QChar('C'), c == CDrive::Missing ? root + "/none" : root, {}}, {QChar('D'), root + "/d", {}}});
+        const QByteArray home = qgetenv("HOME");
+        if (c == CDrive::MissingHome)
+            qputenv("HOME", QFile::encodeName(root + "/none")), platform::resetDriveTable();
+        QPointer<FrmFolder> window = FrmFolder::Instance();
+        window->Show();
+        qputenv("HOME", home);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        if (!start.isEmpty())
+            window->Drive1.setDrive(start.left(2)), window->Dir1.setPath(start);
+        QVERIFY(gone.isEmpty() || QDir(root + '/' + gone).removeRecursively());
+        auto* list = static_cast<QListWidget*>(window->Dir1.widget());
+        if (act.endsWith(':')) {
+            window->Drive1.setDrive(act);
+        } else if (!act.isEmpty()) {
+            list->setCurrentItem(list->findItems(act, Qt::MatchExactly).value(0));
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_Return);
+        }
+        QTRY_COMPARE(t->recorder.messages, message.isEmpty() ? QStringList() : QStringList{"Tarnavel|" + message});
+        QTRY_COMPARE(window->lbl_path.Caption() + '|' + window->Dir1.Path(), path + '|' + path);
+        QVERIFY(t->recorder.ends.isEmpty());
+    }
+};
+
+// Pages made ahead: the neighbours of the page shown are made while the window is idle, used only while
+// their files are unchanged, and given up as soon as the user acts.
+class TestAhead : public WindowTest {
+    Q_OBJECT
+    static qint64 workerThumbnails() { return platform::ThumbnailLoader::counts().onWorkers; }
+    QString makeFolder(int count) { return t->drive.makeBmpFolder(QStringLiteral("f"), count, QSize(200, 120)); } // made on the threads
+private slots:
+    void initTestCase() { platform::ThumbnailLoader::setCache(platform::ThumbnailCache(QString())); }
+
+    void pageChangeShowsCurrentFile_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("decoded"); // thumbnails the page change had to make
+        for (const char* change : {"none", "rewritten", "replaced", "deleted"})
+            QTest::newRow(change) << QString(change) << int(QByteArray(change) == "rewritten" || QByteArray(change) == "replaced");
+    }
+    void pageChangeShowsCurrentFile()
+    {
+        QFETCH(QString, change);
+        const qint64 start = workerThumbnails();
+        const QString folder = makeFolder(24);
+        browse(w, folder);
+        QTRY_COMPARE(workerThumbnails() - start, 24); // the first page, then the second made ahead
+        const QString file = platform::toSystemPath(folder) + QStringLiteral("/p012.bmp");
+        QFile f(file);
+        QVERIFY(change == "none" || QFile::remove(file));
+        if (change == "rewritten" || change == "replaced") { // the same size and a later time, or a larger file
+            QVERIFY(writeFile(file, bmpBytes(change == "replaced" ? 210 : 200, 120, pictureColour(100))) && f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(10), QFileDevice::FileModificationTime));
+        }
+        const qint64 before = workerThumbnails();
+        w->VScroll.setValue(1);
+        QTEST(int(workerThumbnails() - before), "decoded");
+        QVERIFY(change == "deleted" ? w->Img_Photo[0].Visible() && !w->Img_Photo[0].hasPicture() && w->Lbl_Photo[0].Caption() == "p012.bmp"
+                                    : slotShows(w, 0, change == "none" ? 12 : 100, QStringLiteral("p012.bmp")));
+        for (int i = 1; i < 12; ++i)
+            QVERIFY(slotShows(w, i, 12 + i));
+    }
+
+    void userStopsWorkAhead_data()
+    {
+        QTest::addColumn<int>("photos");
+        QTest::addColumn<int>("ahead"); // jobs made ahead once the window is idle
+        QTest::addColumn<QString>("action");
+        QTest::newRow("one page: nothing") << 12 << 0 << "";
+        QTest::newRow("a second page of one") << 13 << 1 << "";
+        for (const char* action : {"page change", "viewer", "resize"})
+            QTest::newRow(action) << 60 << 12 << action;
+    }
+    void userStopsWorkAhead()
+    {
+        QFETCH(int, photos);
+        QFETCH(QString, action);
+        browse(w, makeFolder(photos));
+        QCoreApplication::processEvents(); // the window is idle: the work ahead starts
+        QTEST(w->pageBuild().aheadJobs(), "ahead");
+        if (action == "page change")
+            w->VScroll.setValue(3);
+        if (action == "viewer") {
+            whenModal([](QWidget* m) { return m == FrmPhoto::Existing(); }, [](QWidget* m) { m->close(); });
+            w->Img_Photo_Click(0);
+        }
+        if (action == "resize")
+            setInnerSize(w, 9615, 6420);
+        if (action.isEmpty())
+            return;
+        QCOMPARE(w->pageBuild().aheadJobs(), 0); // given up at once; made again once the window is idle
+        if (action != "viewer") // (after the viewer, the page ahead may have been finished before it)
+            QTRY_VERIFY(w->pageBuild().aheadJobs() > 0);
+    }
+};
+
+TARNAVEL_TEST_MAIN(TestMainWindow, TestBrowse, TestCommands, TestFolder, TestChanges, TestAhead)
 #include "tst_browse.moc"

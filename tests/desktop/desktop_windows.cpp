@@ -1,6 +1,7 @@
 // Windows under a real window manager: outer sizes and places against the frame the X server reports,
-// the program's main window where its centring put it on every start under load, the viewer of a
-// large picture on the screen and closed with its close box, and border drags.
+// the program's main window where its centring put it on every start under load and its end by its
+// menu and by its close box, the viewer of a large picture on the screen and closed with its close box,
+// and border drags.
 
 #include "app/application.h"
 #include "platform/runtime.h"
@@ -125,8 +126,17 @@ void TestDesktopWindows::mainWindowPlacedOnEveryStart()
         QString window; // searched again while windows come and go under the search
         for (QDeadlineTimer deadline(20000); window.isEmpty() && !deadline.hasExpired(); QTest::qWait(20))
             window = runTool("xdotool", {"search", "--all", "--onlyvisible", "--pid", QString::number(program.processId()), "--name", "^写真選択$"});
-        QTRY_COMPARE_WITH_TIMEOUT(serverFrame(window.split('\n').first().toULongLong()).value_or(QRect()).topLeft(),
-                                  *m_centre, 10000);
+        window = window.split('\n').first();
+        QTRY_COMPARE_WITH_TIMEOUT(serverFrame(window.toULongLong()).value_or(QRect()).topLeft(), *m_centre, 10000);
+        // The last two starts end the program as a user does: ﾌｧｲﾙ › 終了, then the close box (openbox's
+        // Alt+F4). Either way it exits with status 0.
+        if (start < 19)
+            continue;
+        runTool("xdotool", {"windowactivate", "--sync", window});
+        for (const QString& key : start == 19 ? QStringList{"alt+f", "x"} : QStringList{"alt+F4"})
+            QTest::qWait(300), runTool("xdotool", {"key", key});
+        QVERIFY2(program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
+                 start == 19 ? "ended through its menu" : "ended through its close box");
     }
 }
 
@@ -166,7 +176,7 @@ void TestDesktopWindows::borderDragStorm_data()
 void TestDesktopWindows::borderDragStorm()
 {
     QFETCH(bool, mainWindow);
-    auto* probe = mainWindow ? nullptr : new ResizeProbe(3315, 2220, true);
+    auto* probe = mainWindow ? nullptr : new ResizeProbe(3315, 2220);
     const auto unload = qScopeGuard([probe] { if (probe) probe->Unload(); });
     if (probe) {
         probe->onResize = [](ResizeProbe&) { for (int i = 0; i < 5; ++i) Ra_Rav::YieldMessage(); };

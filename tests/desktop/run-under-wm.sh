@@ -1,106 +1,48 @@
 #!/usr/bin/env bash
 # run-under-wm.sh CMD [ARGS...]
-# Runs CMD on a private X server (Xvfb, 1280x1024x24) with openbox as its window manager, then stops the
-# server and the window manager and exits with CMD's status.
+# Runs CMD on a private X server (Xvfb, 1280x1024x24) with openbox as its window manager, then stops both
+# and exits with CMD's status. TARNAVEL_WM_PID tells CMD the window manager's process.
 set -u
-
-if [ $# -lt 1 ]; then
-    echo "usage: run-under-wm.sh CMD [ARGS...]" >&2
-    exit 2
-fi
 for tool in Xvfb openbox xdpyinfo xprop; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "run-under-wm.sh: '$tool' is not installed (install: xvfb openbox x11-utils)" >&2
-        exit 1
-    fi
+    command -v "$tool" >/dev/null || { echo "run-under-wm.sh: '$tool' is not installed (xvfb openbox x11-utils)" >&2; exit 1; }
 done
-
 work=$(mktemp -d "${TMPDIR:-/tmp}/run-under-wm.XXXXXX") || exit 1
-xvfb_pid=""
-wm_pid=""
-cmd_pid=""
-
-# Stops a process this script started: TERM, a bounded wait, then KILL.
-stop() {
-    local pid=$1 i
-    [ -n "$pid" ] || return 0
-    kill "$pid" 2>/dev/null || return 0
-    for i in $(seq 50); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -9 "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    return 0
-}
-
+pids=()
+# Stops what this script started, each with TERM, a bounded wait, then KILL.
 cleanup() {
-    stop "$cmd_pid"
-    stop "$wm_pid"
-    stop "$xvfb_pid"
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || continue
+        for i in $(seq 50); do kill -0 "$pid" 2>/dev/null && sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
-trap 'exit 129' HUP
+# Waits up to 10 s for `check` to pass while process $1 runs.
+await() { local pid=$1; shift; for i in $(seq 100); do kill -0 "$pid" 2>/dev/null || return 1; "$@" && return 0; sleep 0.1; done; return 1; }
 
-# A display is ours when Xvfb is still running and the lock file names its PID (another server may
-# have taken the same number between the look at /tmp and the start).
-display=""
+# A display is ours when the lock file names our Xvfb (another server may take a number first).
 for n in $(seq 90 160); do
     [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    ready=0
-    for i in $(seq 100); do
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        if [ "$({ tr -d ' \n' <"/tmp/.X$n-lock"; } 2>/dev/null)" = "$xvfb_pid" ] &&
-            DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-            ready=1
-            break
-        fi
-        sleep 0.1
-    done
-    if [ "$ready" = 1 ]; then
-        display=":$n"
-        break
-    fi
-    stop "$xvfb_pid"
-    xvfb_pid=""
+    xvfb=$!
+    ours() { [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; }
+    if await "$xvfb" ours; then pids=("$xvfb"); export DISPLAY=":$n"; break; fi
+    kill "$xvfb" 2>/dev/null
 done
-if [ -z "$display" ]; then
-    echo "run-under-wm.sh: could not start Xvfb on a free display" >&2
-    cat "$work/xvfb.log" >&2 2>/dev/null
-    exit 1
-fi
-export DISPLAY=$display
+[ -n "${DISPLAY:-}" ] && [ ${#pids[@]} = 1 ] || { echo "run-under-wm.sh: could not start Xvfb" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 
-wm_args=(--sm-disable)
-[ -f /etc/xdg/openbox/rc.xml ] && wm_args+=(--config-file /etc/xdg/openbox/rc.xml)
-openbox "${wm_args[@]}" >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-ready=0
-for i in $(seq 100); do
-    kill -0 "$wm_pid" 2>/dev/null || break
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
-        ready=1
-        break
-    fi
-    sleep 0.1
-done
-if [ "$ready" != 1 ]; then
-    echo "run-under-wm.sh: openbox did not start on $DISPLAY" >&2
-    cat "$work/openbox.log" >&2 2>/dev/null
-    exit 1
-fi
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids=("$!" "${pids[@]}")
+managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+await "${pids[0]}" managed || { echo "run-under-wm.sh: openbox did not start" >&2; cat "$work/openbox.log" >&2; exit 1; }
 
-export QT_QPA_PLATFORM=xcb
-# A test may stop the window manager for a moment, as a loaded machine delays its answers.
-export TARNAVEL_WM_PID=$wm_pid
+export QT_QPA_PLATFORM=xcb TARNAVEL_WM_PID=${pids[0]}
 "$@" &
-cmd_pid=$!
-wait "$cmd_pid"
+pids=("$!" "${pids[@]}")
+wait "${pids[0]}"
 status=$?
-cmd_pid=""
+pids=("${pids[@]:1}")
 exit "$status"

@@ -3,10 +3,25 @@
 #include "platform/errors.h"
 #include "platform/runtime.h"
 
-#include <QCoreApplication>
 #include <QMenuBar>
 
 namespace testsupport {
+
+int runTestClass(QObject& test, const QStringList& arguments)
+{
+    QStringList kept{arguments.value(0)};
+    int names = 0, ours = 0;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        if (a.startsWith('-') || arguments.at(i - 1) == QLatin1String("-o")) {
+            kept << a; // an option, or an option's value: for every class
+        } else if (++names, test.metaObject()->indexOfMethod(qPrintable(a.section(':', 0, 0) + "()")) >= 0) {
+            kept << a;
+            ++ours;
+        }
+    }
+    return names > 0 && ours == 0 ? 0 : QTest::qExec(&test, kept);
+}
 
 int errorOf(const std::function<void()>& action)
 {
@@ -40,11 +55,9 @@ RuntimeRecorder::~RuntimeRecorder()
     platform::setNoFormsLeftHook({});
 }
 
-ResizeProbe::ResizeProbe(float clientWidth, float clientHeight, bool withMenu)
-    : Form(QStringLiteral("ResizeProbe"), clientWidth, clientHeight)
+ResizeProbe::ResizeProbe(float clientWidth, float clientHeight) : Form(QStringLiteral("ResizeProbe"), clientWidth, clientHeight)
 {
-    if (withMenu)
-        menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"))->addAction(QStringLiteral("終了(&X)"));
+    menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"))->addAction(QStringLiteral("終了(&X)"));
 }
 
 void ResizeProbe::Form_Resize()

@@ -1,11 +1,13 @@
 #pragma once
-// Small forms and hooks that tests of the runtime and the windows share.
+// What the tests share: several test classes in one executable, run-time errors and the runtime's
+// ends and messages recorded, and a form that records its resize events.
 
 #include "platform/form.h"
 
+#include <QApplication>
 #include <QList>
-#include <QString>
 #include <QStringList>
+#include <QTest>
 #include <functional>
 
 namespace testsupport {
@@ -17,17 +19,33 @@ constexpr bool onWindows = true;
 constexpr bool onWindows = false;
 #endif
 
+// Runs `test` with the command line's options, and only when the line names no test function or
+// names one of its own (then only those): several test classes share one executable.
+int runTestClass(QObject& test, const QStringList& arguments);
+template <class Test>
+int runTestClassOf(const QStringList& arguments)
+{
+    Test test;
+    return runTestClass(test, arguments);
+}
+template <class... Tests>
+int runTests(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    int failed = 0;
+    ((failed += runTestClassOf<Tests>(QApplication::arguments())), ...); // in order
+    return failed;
+}
+
 // The run-time error number `action` raises, 0 when it raises none.
 int errorOf(const std::function<void()>& action);
 
-// Delivers every window-system event and posted event pending now: what the window system still had to
-// do to the windows after a change has been done.
+// Delivers every window-system event and posted event pending now.
 void settle();
 
 // Records the runtime's ends, message boxes and "no window left" instead of acting on them, for the
 // life of the object.
-class RuntimeRecorder {
-public:
+struct RuntimeRecorder {
     RuntimeRecorder();
     ~RuntimeRecorder();
     QList<int> ends;
@@ -35,29 +53,27 @@ public:
     int noFormsLeft = 0;
 };
 
-// A form that records its resize events: the inner size seen at each, and how deeply nested it ran.
+// A form that records its resize events: the inner size seen at each, and how deeply nested it ran;
+// `onResize` runs inside the handler, after the record.
 class ResizeProbe : public platform::Form {
 public:
-    ResizeProbe(float clientWidth = 3315, float clientHeight = 2220, bool withMenu = true);
+    ResizeProbe(float clientWidth = 3315, float clientHeight = 2220);
     struct Seen {
-        float scaleWidth;
-        float scaleHeight;
-        int windowState;
-        int depth;
+        float scaleWidth, scaleHeight;
+        int windowState, depth;
     };
     QList<Seen> seen;
-    int loads = 0;
-    int unloads = 0;
-    // Runs inside the resize handler, after it has been recorded.
     std::function<void(ResizeProbe&)> onResize;
 
 protected:
-    void Form_Load() override { ++loads; }
     void Form_Resize() override;
-    void Form_Unload(std::int16_t&) override { ++unloads; }
 
 private:
     int m_depth = 0;
 };
 
 } // namespace testsupport
+
+// The main() of a test executable of the classes given.
+#define TARNAVEL_TEST_MAIN(...) \
+    int main(int argc, char** argv) { return testsupport::runTests<__VA_ARGS__>(argc, argv); }

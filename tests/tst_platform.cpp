@@ -1,0 +1,437 @@
+// The form runtime and the arithmetic the windows rest on: twips, guarded integers, pages, the grid, the
+// viewer's size, the keyboard's selection; the nested resize, the scroll bar's change event, control
+// arrays, message boxes and uncaught errors; drives, paths, file listings and the drive and folder lists.
+
+#include "browser/pagemath.h"
+#include "platform/controlarray.h"
+#include "platform/dirlist.h"
+#include "platform/drivelist.h"
+#include "platform/drives.h"
+#include "platform/errors.h"
+#include "platform/filelist.h"
+#include "platform/image.h"
+#include "platform/runtime.h"
+#include "platform/scrollbar.h"
+#include "platform/twips.h"
+#include "support/modal.h"
+#include "support/testforms.h"
+#include "viewer/viewerfit.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <cmath>
+
+using namespace platform;
+using namespace pagemath;
+using namespace testsupport;
+using Op = std::function<long long()>;
+Q_DECLARE_METATYPE(Move)
+
+// The arithmetic, with cases at its edges.
+class TestArithmetic : public QObject {
+    Q_OBJECT
+private slots:
+    void arithmetic_data()
+    {
+        QTest::addColumn<Op>("op");
+        QTest::addColumn<long long>("expected"); // -1 stands for error 6
+        QTest::newRow("half a pixel rounds away from zero") << Op([] { return toPixels(22.5f, twipsPerPixel(96.0)); }) << 2LL;
+        QTest::newRow("a negative place") << Op([] { return toPixels(-45.0f, twipsPerPixel(96.0)); }) << -3LL;
+        QTest::newRow("144 dpi, pixels to twips and back") << Op([] { return toPixels(toTwips(120, twipsPerPixel(144.0)), 10.0f); }) << 120LL;
+        QTest::newRow("add overflows") << Op([] { return add32(2147483647, 1); }) << -1LL;
+        QTest::newRow("mul overflows") << Op([] { return mul32(46341, 46341); }) << -1LL;
+        QTest::newRow("trunc toward zero") << Op([] { return truncTo32(23.0 / 12) + truncTo32(-1.0 / 12); }) << 1LL;
+        QTest::newRow("trunc NaN") << Op([] { return truncTo32(std::nan("")); }) << -1LL;
+        QTest::newRow("narrow16 past the bottom") << Op([] { return narrowTo16(-32769); }) << -1LL;
+        QTest::newRow("selection right") << Op([] { return movedSelection(5, Move::Right, 14, 4); }) << 6LL; // 14 photos, rows of 4
+        QTest::newRow("selection left from the first photo stays") << Op([] { return movedSelection(0, Move::Left, 14, 4); }) << 0LL;
+        QTest::newRow("selection right from the last photo stays") << Op([] { return movedSelection(13, Move::Right, 14, 4); }) << 13LL;
+        QTest::newRow("selection up from the first row stays") << Op([] { return movedSelection(3, Move::Up, 14, 4); }) << 3LL;
+        QTest::newRow("selection down a row") << Op([] { return movedSelection(6, Move::Down, 14, 4); }) << 10LL;
+        QTest::newRow("selection down to a short last row") << Op([] { return movedSelection(11, Move::Down, 14, 4); }) << 13LL;
+        QTest::newRow("selection down from the last row stays") << Op([] { return movedSelection(12, Move::Down, 14, 4); }) << 12LL;
+    }
+    void arithmetic()
+    {
+        QFETCH(Op, op);
+        QFETCH(long long, expected);
+        long long got = 0;
+        const int error = errorOf([&] { got = op(); });
+        QCOMPARE(error ? -1LL : got, expected);
+        QCOMPARE(error, expected == -1 ? int(ErrOverflow) : 0);
+    }
+
+    void pages_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("pageSize");
+        QTest::addColumn<int>("lastPage");
+        QTest::addColumn<int>("lastFill"); // slots the last page fills
+        QTest::addColumn<qint64>("firstUnreachable"); // 0 when every photo has a page
+        QTest::newRow("empty list: one empty page") << 0 << 12 << 0 << 0 << 0LL;
+        QTest::newRow("exactly one page") << 12 << 12 << 0 << 12 << 0LL;
+        QTest::newRow("one more") << 13 << 12 << 1 << 1 << 0LL;
+        QTest::newRow("25: the last page holds one") << 25 << 12 << 2 << 1 << 0LL;
+        QTest::newRow("smallest page, last 16-bit page") << 32768 * 6 << 6 << 32767 << 6 << 0LL;
+        QTest::newRow("smallest page, one photo too many") << 32768 * 6 + 1 << 6 << 32767 << 6 << 196609LL;
+        QTest::newRow("largest count") << 2147483647 << 1 << 32767 << 1 << 32769LL;
+    }
+    void pages()
+    {
+        QFETCH(int, count);
+        QFETCH(int, pageSize);
+        QFETCH(int, lastPage);
+        QFETCH(qint64, firstUnreachable);
+        const PageRange r = pageRange(count, pageSize);
+        QCOMPARE(int(r.lastPage), lastPage);
+        QCOMPARE(r.clipped ? r.firstUnreachable : 0, firstUnreachable);
+        QTEST(filledSlots(lastPage, lastPage, count, pageSize), "lastFill");
+        QCOMPARE(filledSlots(0, 1, count, pageSize), pageSize); // a page before the last is full
+        QCOMPARE(pageCaption(lastPage, lastPage), QStringLiteral("Tarnavel（%1 / %1）").arg(lastPage + 1));
+    }
+
+    void grid_data()
+    {
+        QTest::addColumn<float>("scaleWidth");
+        QTest::addColumn<float>("scaleHeight");
+        QTest::addColumn<QSize>("grid"); // columns x rows
+        QTest::addColumn<QPoint>("lastCell"); // the last cell's thumbnail, left and top
+        QTest::newRow("4 x 3 at 7755 x 4830") << 7755.0f << 4830.0f << QSize(4, 3) << QPoint(5640, 3240);
+        QTest::newRow("3 x 2 at 7754 x 4829") << 7754.0f << 4829.0f << QSize(3, 2) << QPoint(3780, 1650);
+        QTest::newRow("smallest window, 165 twips of border") << 6045.0f - 165 << 3270.0f << QSize(2, 2) << QPoint(1920, 1650);
+        QTest::newRow("design size") << 3315.0f << 2220.0f << QSize(1, 1) << QPoint(60, 60);
+        QTest::newRow("nothing fits") << 100.0f << 50.0f << QSize(0, 0) << QPoint();
+    }
+    void grid()
+    {
+        QFETCH(float, scaleWidth);
+        QFETCH(float, scaleHeight);
+        QFETCH(QSize, grid);
+        QFETCH(QPoint, lastCell);
+        QCOMPARE(QSize(gridColumns(scaleWidth), gridRows(scaleHeight)), grid);
+        const CellPlace place = cellPlace(grid.width() * grid.height() - 1, grid.width());
+        QVERIFY(grid.isEmpty() || (QPoint(place.left, place.top) == lastCell && place.left + 1800 <= scaleWidth - 315)); // inside the frame
+    }
+
+    void viewerSize_data()
+    {
+        QTest::addColumn<QSizeF>("picture");
+        QTest::addColumn<QSizeF>("inner"); // in a room of 1000 x 800, bars 20 thick
+        QTest::addColumn<QSizeF>("fitted");
+        QTest::newRow("fits") << QSizeF(300, 200) << QSizeF(300, 200) << QSizeF(300, 200);
+        QTest::newRow("wider: the bar below adds to the height") << QSizeF(3000, 500) << QSizeF(1000, 520) << QSizeF(1000, 500.0 / 3);
+        QTest::newRow("wider, and the bar below leaves too little height") << QSizeF(3000, 790) << QSizeF(1000, 800) << QSizeF(1000, 790.0 / 3);
+        QTest::newRow("taller") << QSizeF(500, 4000) << QSizeF(520, 800) << QSizeF(100, 800);
+    }
+    void viewerSize()
+    {
+        QFETCH(QSizeF, picture);
+        QTEST(viewerfit::innerSize(picture, QSizeF(1000, 800), 20), "inner");
+        QTEST(viewerfit::fittedSize(picture, QSizeF(1000, 800)), "fitted");
+    }
+};
+
+// The runtime's promises to the windows.
+class TestRuntime : public QObject {
+    Q_OBJECT
+private slots:
+    void resizeNestsAndRunsOncePerChange()
+    {
+        RuntimeRecorder recorder;
+        ResizeProbe form;
+        form.onResize = [](ResizeProbe& f) {
+            if (f.Width() < 6045)
+                f.setWidth(6045); // runs the handler nested, with the new size at once
+            if (f.ScaleHeight() < 3270)
+                f.setHeight(f.Height() + 3270 - f.ScaleHeight());
+        };
+        form.Show();
+        // The design size's resize, a nested one for the width, and one nested in it for the height.
+        QCOMPARE(form.seen.size(), 3);
+        QCOMPARE(form.seen[2].depth, 3);
+        QCOMPARE(form.seen[0].scaleWidth, 3315.0f);
+        QCOMPARE(form.ScaleHeight(), 3270.0f);
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        settle(); // the window system's own events for those changes run nothing again
+        QCOMPARE(form.seen.size(), 3);
+        form.setWidth(form.Width()); // nor does the same width again
+        form.resize(form.width() + 40, form.height() + 30); // a border drag: once, not nested
+        QTRY_COMPARE(form.seen.size(), 4);
+        settle();
+        QCOMPARE(form.seen.size(), 4);
+        QCOMPARE(form.seen[3].depth, 1);
+        QCOMPARE(form.seen[3].scaleWidth, form.ScaleWidth());
+        form.setWindowStateNumber(1);
+        QTRY_COMPARE(form.seen.last().windowState, 1);
+        form.Unload();
+    }
+
+    void scrollBarChangeEvents_data()
+    {
+        QTest::addColumn<QList<int>>("set"); // Max and Value, then Max and Value again
+        QTest::addColumn<QList<int>>("seen"); // the values the change events of the second pair saw
+        QTest::newRow("value changes") << QList<int>{5, 0, 5, 3} << QList<int>{3};
+        QTest::newRow("same value: no event") << QList<int>{5, 3, 5, 3} << QList<int>{};
+        QTest::newRow("max lowered below value moves it") << QList<int>{5, 4, 2, 2} << QList<int>{2};
+        QTest::newRow("max raised: no event") << QList<int>{2, 2, 32767, 2} << QList<int>{};
+        QTest::newRow("top of 16 bits") << QList<int>{32767, 0, 32767, 32767} << QList<int>{32767};
+    }
+    void scrollBarChangeEvents()
+    {
+        QFETCH(QList<int>, set);
+        QFETCH(QList<int>, seen);
+        QWidget parent;
+        ScrollBar bar(&parent, QStringLiteral("VScroll"));
+        QList<int> got;
+        bar.setChangeHandler([&] { got << bar.Value(); });
+        for (int i = 0; i < 4; i += 2) {
+            got.clear();
+            bar.setMax(std::int16_t(set[i]));
+            bar.setValue(std::int16_t(set[i + 1]));
+        }
+        QCOMPARE(got, seen); // raised at once, inside the assignments
+        QCOMPARE(errorOf([&] { bar.setValue(std::int16_t(set[2] + 1)); }), int(ErrInvalidPropertyValue));
+    }
+
+    void controlArrays()
+    {
+        QWidget frame;
+        ControlArray<Image> images(std::make_unique<Image>(&frame, QStringLiteral("Img_Photo")));
+        images[0].Move(60, 60, 600, 600);
+        images[0].setVisible(true);
+        for (int i = 1; i < 4; ++i)
+            images.Load(i);
+        const Image& copy = images[3]; // a hidden copy of element 0 that knows its index
+        QCOMPARE(copy.Index(), std::int16_t(3));
+        QCOMPARE(QRectF(copy.Left(), copy.Top(), copy.Width(), copy.Height()), QRectF(60, 60, 600, 600));
+        QVERIFY(!copy.Visible());
+        QCOMPARE(copy.widget()->parentWidget(), &frame);
+        for (const auto& [index, error] : {std::pair{4, 9}, {-1, 9}})
+            QCOMPARE(errorOf([&, index = index] { images[index]; }), error);
+        for (const auto& [index, error] : {std::pair{1, 360}, {32768, 9}, {-1, 9}})
+            QCOMPARE(errorOf([&, index = index] { images.Load(index); }), error);
+        QCOMPARE(images.Count(), 4);
+    }
+
+    void messagesAndUncaughtErrors()
+    {
+        QString seen;
+        whenModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w); },
+                  [&](QWidget* w) {
+                      auto* box = static_cast<QMessageBox*>(w);
+                      seen = QStringLiteral("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(box->icon()).arg(box->buttons().size());
+                      box->button(QMessageBox::Ok)->click();
+                  });
+        MsgBox(QStringLiteral("ﾌｧｲﾙがありませんでした。"), vbExclamation, QStringLiteral("Tarnavel"));
+        QCOMPARE(seen, QStringLiteral("Tarnavel|ﾌｧｲﾙがありませんでした。|%1|1").arg(QMessageBox::Warning));
+        // An error no handler caught: the runtime's message, and the end, before the handler goes on.
+        RuntimeRecorder recorder;
+        runHandler([] {
+            platform::raise(ErrInvalidPicture); // not the C library's raise()
+            QFAIL("went on after the error");
+        });
+        QCOMPARE(recorder.messages, QStringList{QCoreApplication::applicationName() + "|実行時エラー '481':\n\nピクチャが不正です。"});
+        QCOMPARE(recorder.ends, QList<int>{1});
+    }
+};
+
+class TestFiles : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_tmp;
+    QString m_root; // the system folder of "C:"
+
+    void make(const QStringList& paths) // files, and folders ending in '/'
+    {
+        for (const QString& p : paths)
+            QVERIFY(p.endsWith('/') ? QDir(m_root).mkpath(p) : QDir(m_root).mkpath(QFileInfo(p).path()) && QFile(m_root + '/' + p).open(QIODevice::WriteOnly));
+    }
+    static QStringList listed(const DirListBox& box) // "level|text"
+    {
+        QStringList out;
+        const auto* list = qobject_cast<QListWidget*>(box.widget());
+        for (int i = 0; i < list->count(); ++i)
+            out << QStringLiteral("%1|%2").arg(list->item(i)->data(DirListBox::LevelRole).toInt()).arg(list->item(i)->text());
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        QDir(m_tmp.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(m_tmp.path() + "/c/d"));
+        m_root = QDir(m_tmp.path() + "/c").canonicalPath();
+        // C: the folder ("テスト"), D: its folder "d" (no label), E: a missing folder ("外部").
+        setDriveTable({{QLatin1Char('C'), m_root, QStringLiteral("テスト")}, {QLatin1Char('D'), m_root + "/d", QString()},
+                       {QLatin1Char('E'), m_root + "/missing-volume", QStringLiteral("外部")}});
+    }
+    void cleanup() { resetDriveTable(); }
+
+    void paths_data()
+    {
+        QTest::addColumn<QString>("windowsPath");
+        QTest::addColumn<QString>("systemPath"); // under C:'s folder
+        QTest::addColumn<QString>("readBack");   // the system path's Windows path; the error number if none
+        QTest::newRow("lower-case letter, doubled backslash") << "c:\\\\Pictures\\2024\\" << "/Pictures/2024" << "C:\\Pictures\\2024";
+        QTest::newRow("forward slashes, dot parts") << "C:/a/./b/../c" << "/a/c" << "C:\\a\\c";
+        QTest::newRow("dot-dot stops at root") << "C:\\..\\..\\x" << "/x" << "C:\\x";
+        QTest::newRow("longest prefix wins") << "d:\\x" << "/d/x" << "D:\\x";
+        QTest::newRow("prefix is not a folder") << "C:\\dd" << "/dd" << "C:\\dd";
+        QTest::newRow("unknown drive") << "Q:\\a" << "" << "68";
+        QTest::newRow("unavailable drive") << "E:\\" << "" << "68";
+        QTest::newRow("relative") << "Pictures\\a" << "" << "76";
+    }
+    void paths()
+    {
+        QFETCH(QString, windowsPath);
+        QFETCH(QString, systemPath);
+        QFETCH(QString, readBack);
+        QString got;
+        QCOMPARE(QString::number(errorOf([&] { got = toSystemPath(windowsPath); })), readBack.startsWith('C') || readBack.startsWith('D') ? "0" : readBack);
+        if (!got.isEmpty()) {
+            QCOMPARE(got, m_root + systemPath);
+            QCOMPARE(toWindowsPath(got), readBack);
+        }
+        QCOMPARE(toWindowsPath(m_tmp.path() + "/elsewhere"), QString()); // outside every drive
+        QCOMPARE(toWindowsPath(m_root.toUpper() + "/x"), onWindows ? "C:\\x" : ""); // on Windows case does not count
+    }
+
+
+    // Dir's matching and order: DOS wildcards, case ignored, NTFS order (upper-cased, ordinal).
+    void dirListing_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("error");
+        const QStringList jpgs{"10.jpg", "9.jpg", "A.JPG", "a.jpg", "a_b.jpg", "b.jpg", "c.Jpg", "link.jpg", "é.jpg", "写真.jpg"};
+        QTest::newRow("doubled backslash at root") << "C:\\\\*.jpg" << jpgs << 0;
+        QTest::newRow("lower-case drive, upper-case pattern") << "c:\\*.JPG" << jpgs << 0;
+        QTest::newRow("question mark: one character") << "C:\\?.jpg" << QStringList{"9.jpg", "A.JPG", "a.jpg", "b.jpg", "c.Jpg", "é.jpg"} << 0;
+        QTest::newRow("trailing dot: names without one") << "C:\\*." << QStringList{"README"} << 0;
+        QTest::newRow("star dot star: every file") << "C:\\*.*" << QStringList{"10.jpg", "9.jpg", "a.jpeg", "A.JPG", "a.jpg", "a.jpg.bak", "a_b.jpg", "b.jpg", "c.Jpg", "link.jpg", "README", "é.jpg", "写真.jpg"} << 0;
+        QTest::newRow("exact name, other case") << "C:\\B.JPG" << QStringList{"b.jpg"} << 0;
+        QTest::newRow("subfolder, forward slashes") << "C:/Sub/*.bmp" << QStringList{"x.bmp", "Y.BMP"} << 0;
+        QTest::newRow("other drive") << "D:\\*.jpg" << QStringList{"in-d.jpg"} << 0;
+        QTest::newRow("no match") << "C:\\*.gif" << QStringList{} << 0;
+        QTest::newRow("missing folder") << "C:\\missing\\*.jpg" << QStringList{} << int(ErrPathNotFound);
+        QTest::newRow("a file as folder") << "C:\\b.jpg\\*.jpg" << QStringList{} << int(ErrPathNotFound);
+        QTest::newRow("unavailable drive") << "E:\\*.jpg" << QStringList{} << int(ErrDeviceUnavailable);
+        QTest::newRow("no drive") << "*.jpg" << QStringList{} << int(ErrPathNotFound);
+    }
+    void dirListing()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, names);
+        QFETCH(int, error);
+        make({"b.jpg", "A.JPG", "a.jpg", "c.Jpg", "a.jpeg", "a.jpg.bak", ".hidden.jpg", "写真.jpg", "é.jpg", "a_b.jpg", "9.jpg",
+              "10.jpg", "README", "Sub/x.bmp", "Sub/Y.BMP", "Sub/z.png", "d/in-d.jpg", "folder.jpg/"});
+        // On Windows "a.jpg" is "A.JPG", and QFile::link makes shortcut files, not links.
+        QVERIFY(onWindows || (QFile::link(m_root + "/a.jpeg", m_root + "/link.jpg") && QFile::link(m_root + "/nothing-here", m_root + "/dead.jpg")
+                              && QFile::link(m_root + "/folder.jpg", m_root + "/dirlink.jpg")));
+        if (onWindows)
+            names.removeOne("a.jpg"), names.removeOne("link.jpg");
+        QCOMPARE(Dir("C:\\*.jpeg"), QStringLiteral("a.jpeg")); // a listing in progress
+        QStringList got;
+        QCOMPARE(errorOf([&] {
+                     for (QString name = Dir(pattern); !name.isEmpty() && got.size() <= names.size(); name = Dir())
+                         got << name;
+                 }),
+                 error);
+        QCOMPARE(got, names);
+        QCOMPARE(errorOf([] { Dir(); }), int(ErrInvalidCall)); // the listing has ended
+    }
+
+    void driveList()
+    {
+        QWidget parent;
+        DriveListBox box(&parent, "Drive1");
+        const auto* combo = qobject_cast<QComboBox*>(box.widget());
+        QCOMPARE(QStringList({combo->itemText(0), combo->itemText(1), combo->itemText(2)}), (QStringList{"c: [テスト]", "d:", "e: [外部]"}));
+        QStringList seen;
+        box.setChangeHandler([&] { seen << box.Drive(); });
+        box.setDrive("D: [x]"); // the letter counts, in either case
+        box.setDrive("d");
+        for (const char* text : {"q:", "", "xyz"})
+            QCOMPARE(errorOf([&] { box.setDrive(text); }), int(ErrDeviceUnavailable));
+        box.setDrive("e:"); // an unavailable drive can be shown
+        QCOMPARE(seen, (QStringList{"d:", "e: [外部]"})); // once a change, at once
+        // A new drive table: the drive shown stays, or C: when it has gone.
+        setDriveTable({{QLatin1Char('C'), m_root, QString()}, {QLatin1Char('D'), m_root + "/d", QStringLiteral("新")}});
+        box.refreshDrives();
+        QCOMPARE(box.Drive() + combo->itemText(1), QStringLiteral("c:d: [新]"));
+        // The system's own table: on Windows its drives, as QDir::drives() has them; elsewhere C: the home
+        // folder and Z: the root.
+        resetDriveTable();
+        QStringList system, expected;
+        for (const DriveInfo& d : drives())
+            system << QString(d.letter) + '=' + d.root;
+        box.refreshDrives();
+        QCOMPARE(combo->count(), system.size());
+        for (const QFileInfo& d : QDir::drives())
+            expected << d.absoluteFilePath().left(1).toUpper() + '=' + d.absoluteFilePath();
+        if (!onWindows)
+            system = QStringList{system.first(), system.last()}, expected = QStringList{"C=" + QDir::homePath(), "Z=/"};
+        QCOMPARE(system, expected);
+        // The system's own table is read once for a path, and once for a scope however many paths it sees.
+        const int reads = driveTableReads();
+        errorOf([] { toSystemPath("C:\\a"); });
+        {
+            const DriveTableScope scope, inner;
+            for (const char* path : {"C:\\a", "C:\\b", "Q:\\c"})
+                errorOf([&] { toSystemPath(path); });
+        }
+        QCOMPARE(driveTableReads() - reads, 2);
+    }
+
+    void folderList_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected"); // the error number when it raises one
+        QTest::addColumn<QStringList>("entries"); // "level|text"; empty: as before
+        const QString start = "C:\\Pictures\\2023";
+        QTest::newRow("root") << "C:\\" << "C:\\" << QStringList{"0|C:\\", "1|d", "1|Pictures"};
+        QTest::newRow("folder, its subfolders in order")
+            << "c:\\Pictures\\" << "C:\\Pictures" << QStringList{"0|C:\\", "1|Pictures", "2|2023", "2|2024", "2|A", "2|aab", "2|a_b", "2|b", "2|zlink"};
+        QTest::newRow("dot-dot, doubled backslash") << "C:\\\\Pictures\\2023\\..\\2024" << "C:\\Pictures\\2024"
+                                                    << QStringList{"0|C:\\", "1|Pictures", "2|2024", "3|deep"};
+        QTest::newRow("through a link") << "C:\\Pictures\\zlink" << "C:\\Pictures\\zlink" << QStringList{"0|C:\\", "1|Pictures", "2|zlink", "3|deep"};
+        QTest::newRow("drive list text") << "d: " << "D:\\" << QStringList{"0|D:\\"};
+        QTest::newRow("same path, other case: no change") << "c:\\PICTURES\\2023\\" << start << QStringList{};
+        QTest::newRow("missing folder") << "C:\\missing" << "76" << QStringList{};
+        QTest::newRow("unavailable drive, list text") << "e: [外部]" << "68" << QStringList{};
+    }
+    void folderList()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, entries);
+        make({"Pictures/2023/", "Pictures/2024/deep/", "Pictures/.hidden/", "Pictures/b/", "Pictures/A/", "Pictures/a_b/",
+              "Pictures/aab/", ".cfg/", "f.jpg", "Pictures/p.jpg"});
+        if (onWindows && path.contains("zlink"))
+            QSKIP("symbolic links: QFile::link makes a shortcut file on Windows");
+        QVERIFY(onWindows || (QFile::link(m_root + "/Pictures/2024", m_root + "/Pictures/zlink") && QFile::link(m_root + "/nothing-here", m_root + "/Pictures/dead")));
+        if (onWindows)
+            entries.removeOne("2|zlink");
+        QWidget parent;
+        DirListBox box(&parent, "Dir1");
+        box.setPath("C:\\Pictures\\2023");
+        const QString before = box.Path();
+        const QStringList beforeEntries = listed(box);
+        QStringList seen;
+        box.setChangeHandler([&] { seen << box.Path(); });
+        const int error = errorOf([&] { box.setPath(path); });
+        QCOMPARE(error ? QString::number(error) : box.Path(), expected);
+        QCOMPARE(seen, box.Path() == before ? QStringList() : QStringList{expected}); // at once, not queued
+        QCOMPARE(listed(box), entries.isEmpty() ? beforeEntries : entries);
+        // The entry of the path is current; each entry knows its full path.
+        const auto* list = qobject_cast<QListWidget*>(box.widget());
+        QCOMPARE(list->item(list->currentRow())->data(DirListBox::PathRole).toString(), box.Path());
+    }
+
+};
+
+TARNAVEL_TEST_MAIN(TestArithmetic, TestRuntime, TestFiles)
+#include "tst_platform.moc"
