@@ -1,13 +1,11 @@
 // Event storms: the user's scroll changes, resizes, minimise and restore, the folder command, a
-// thumbnail click, 終了 and the close box, each arriving at every yield of a page change, a rebuild
-// and a folder build. At rest the window shows the scroll bar's page, whole, and no command ran
-// inside a build that keeps it out.
+// thumbnail click, a key, 終了 and the close box, each arriving at every yield of a page change, a
+// rebuild and a folder build; and bursts of page changes as a held key or a spun wheel sends them. At
+// rest the window shows the scroll bar's page, whole, and no command ran inside a build that keeps it
+// out.
 
-#include "app/mdlselect.h"
-#include "browser/frmselect.h"
 #include "browser/pagemath.h"
 #include "folder/frmfolder.h"
-#include "platform/image.h"
 #include "platform/pictures/thumbnailloader.h"
 #include "platform/runtime.h"
 #include "support/browsefixture.h"
@@ -17,10 +15,8 @@
 
 #include <QAbstractButton>
 #include <QScrollBar>
-#include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
-#include <tuple>
 
 using namespace testsupport;
 
@@ -32,10 +28,7 @@ Q_DECLARE_METATYPE(Build)
 Q_DECLARE_METATYPE(Burst)
 
 namespace {
-const int Photos = 40;      // p000.bmp ... in "first"
-const int OtherPhotos = 30; // q000.bmp ... in "second", colours of their own
 int colourIndexOf(const QString& name) { return name.mid(1, 3).toInt() + (name.startsWith('q') ? 500 : 0); }
-
 void grow(FrmSelect* w) { w->resize(9615 / 15, w->height() - w->client()->height() + 6420 / 15); }
 void shrink(FrmSelect* w) { w->resize(w->width() - 2 * 1860 / 15, w->height() - w->client()->height() + 3270 / 15); }
 void arrowDown(FrmSelect* w) { static_cast<QScrollBar*>(w->VScroll.widget())->triggerAction(QScrollBar::SliderSingleStepAdd); }
@@ -49,215 +42,159 @@ void wheelDown(FrmSelect* w)
 // The page shown is the scroll bar's, whole, under its caption; cells beyond the page are empty.
 void verifyScrolledPageShown(FrmSelect* w)
 {
-    QVERIFY(w->FraPhoto.Visible());
-    QCOMPARE(w->ShownPageSize, w->PageSize);
-    QVERIFY(w->LoadedCount >= w->PageSize);
+    QVERIFY(w->FraPhoto.Visible() && w->ShownPageSize == w->PageSize && w->LoadedCount >= w->PageSize);
     QCOMPARE(w->Caption(), pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
     const int first = w->VScroll.Value() * w->PageSize;
     for (int i = 0; i < w->LoadedCount; ++i) {
-        const QString where = QStringLiteral("slot %1").arg(i);
-        if (i >= w->PageSize || first + i >= w->PhotoNames.size()) {
-            QVERIFY2(!w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture(), qPrintable(where));
-            continue;
-        }
-        const QString name = w->PhotoNames[first + i];
-        QCOMPARE(w->Lbl_Photo[i].Caption(), name);
-        QVERIFY2(slotShows(w, i, colourIndexOf(name), name), qPrintable(where)); // its own picture
+        const QString name = i < w->PageSize ? w->PhotoNames.value(first + i) : QString();
+        QVERIFY2(name.isEmpty() ? !w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture() : slotShows(w, i, colourIndexOf(name), name),
+                 qPrintable(QStringLiteral("slot %1").arg(i))); // its own picture under its own name
     }
 }
 } // namespace
 
 class TestStorms : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void init() { m_recorder = std::make_unique<RuntimeRecorder>(); }
-    void cleanup();
-    void stormDuringBuild_data();
-    void stormDuringBuild();
-    void burst_data();
-    void burst();
-
-private:
-    std::unique_ptr<RuntimeRecorder> m_recorder;
+    RuntimeRecorder* m_recorder = nullptr;
     std::unique_ptr<BrowseFixture> m_drive;
-    QString m_first;
-    QString m_second;
-    QString m_many; // 36 pages of pictures made on the thumbnail threads
+    QString m_first, m_second, m_many; // 40 photos p000.bmp..., 30 q000.bmp... of their own colours, 36 pages made on the threads
+
+private slots:
+    void initTestCase()
+    {
+        m_drive = std::make_unique<BrowseFixture>();
+        m_first = m_drive->makeBmpFolder(QStringLiteral("first"), 40);
+        m_second = m_drive->makeFolder(QStringLiteral("second"));
+        for (int n = 0; n < 30; ++n)
+            m_drive->writeBytes(m_second, QStringLiteral("q%1.bmp").arg(n, 3, 10, QChar('0')), bmpBytes(16, 12, pictureColour(n + 500)));
+        m_many = m_drive->makeBmpFolder(QStringLiteral("many"), 36 * 12, QSize(200, 120));
+    }
+    void init() { m_recorder = new RuntimeRecorder; }
+    void cleanup()
+    {
+        platform::setYieldHook({});
+        cancelModalWaits();
+        if (FrmSelect::Existing())
+            closeMainWindow();
+        delete m_recorder; // after the window: its unload must not end the test's event loops
+    }
+
+    void stormDuringBuild_data()
+    {
+        QTest::addColumn<Build>("build");
+        QTest::addColumn<Storm>("storm");
+        QTest::addColumn<int>("atYield");
+        const char* stormNames[] = {"scroll", "two scrolls", "grow", "shrink", "minimise", "folder command", "thumbnail click", "right key", "exit", "close box"};
+        // A page change yields once a slot (12); a rebuild to 3 x 3 once a slot and once a cell (18); a
+        // folder build once a slot and once a cell of 4 x 3 (24).
+        for (const auto& [build, buildName, yields] : {std::tuple{Build::PageChange, "page change", 12}, std::tuple{Build::Rebuild, "rebuild", 18},
+                                                       std::tuple{Build::FolderBuild, "folder build", 24}})
+            for (int storm = 0; storm <= int(Storm::CloseBox); ++storm)
+                for (int at = 1; at <= yields; ++at)
+                    QTest::addRow("%s, %s at yield %d", buildName, stormNames[storm], at) << build << Storm(storm) << at;
+    }
+    void stormDuringBuild()
+    {
+        QFETCH(Build, build);
+        QFETCH(Storm, storm);
+        QFETCH(int, atYield);
+        QPointer<FrmSelect> w = startGridWindow();
+        browse(w, m_first);
+        // The build's own folder window is answered with OK on the second folder. A command that runs
+        // inside a build is recorded: a folder window, or a viewer opened while the thumbnails are hidden.
+        bool commandInBuild = false, viewerOpened = false;
+        if (build == Build::FolderBuild)
+            whenModal([](QWidget* m) { return m == FrmFolder::Existing(); }, [this](QWidget*) {
+                FrmFolder::Existing()->Dir1.setPath(m_second);
+                static_cast<QAbstractButton*>(FrmFolder::Existing()->Com_Ok.widget())->click();
+            });
+        int yields = 0;
+        platform::setYieldHook([&] {
+            if (++yields != atYield || !w)
+                return;
+            switch (storm) {
+            case Storm::ScrollTwice: arrowDown(w); [[fallthrough]];
+            case Storm::Scroll: arrowDown(w); break;
+            case Storm::Grow: grow(w); break;
+            case Storm::Shrink: shrink(w); break;
+            case Storm::MinimiseRestore:
+                w->setWindowStateNumber(1);
+                QTimer::singleShot(0, w, [w] { w->setWindowStateNumber(0); });
+                break;
+            case Storm::FolderCommand: // delivered as a menu click queued just before the build began would be
+                platform::postHandler(w, [w] { w->MnuFolder_Click(); });
+                whenModal([](QWidget* m) { return m == FrmFolder::Existing(); }, [&](QWidget* m) { commandInBuild = true, m->close(); });
+                break;
+            case Storm::Click:
+                emit static_cast<platform::ImageWidget*>(w->Img_Photo[0].widget())->clicked();
+                whenModal([](QWidget* m) { return m == FrmPhoto::Existing(); },
+                          [&, busy = w->PageReady == 0](QWidget* m) { viewerOpened = true, commandInBuild = commandInBuild || busy, m->close(); });
+                break;
+            case Storm::RightKey: QTest::keyClick(w, Qt::Key_Right); break;
+            case Storm::ExitCommand: w->MnuClose.action()->trigger(); break;
+            case Storm::CloseBox: w->close(); break;
+            }
+        });
+        if (build == Build::PageChange)
+            arrowDown(w);
+        else if (build == Build::Rebuild)
+            w->setWidth(w->Width() - 1860); // 3 x 3
+        else
+            w->MnuFolder.action()->trigger();
+        // Let everything the storm set off run to its end.
+        QTRY_VERIFY(!w || !w->Loaded() || (yields >= atYield && w->PageReady == -1 && w->MnuFolder.Enabled() && !FrmFolder::Existing()));
+        if (storm == Storm::Click && build == Build::PageChange)
+            QTRY_VERIFY(viewerOpened); // a page change lets the viewer open; the page goes on after it
+        QVERIFY(!commandInBuild && platform::Screen::MousePointer() == platform::vbDefault);
+        const bool ended = !w || !w->Loaded();
+        QCOMPARE(m_recorder->ends, storm == Storm::ExitCommand && ended ? QList<int>{0} : QList<int>{});
+        QCOMPARE(m_recorder->noFormsLeft, ended ? 1 : 0);
+        QVERIFY(!ended || storm == Storm::ExitCommand || storm == Storm::CloseBox);
+        if (!ended)
+            verifyScrolledPageShown(w);
+        if (storm == Storm::RightKey && build != Build::PageChange)
+            QCOMPARE(w->SelectedCell(), 0); // keys do nothing while a rebuild or a folder build runs
+    }
+
+    void burst_data()
+    {
+        QTest::addColumn<Burst>("burst");
+        QTest::addColumn<int>("changes");
+        const char* names[] = {"scroll arrow", "Page Down", "wheel", "arrows and a resize"};
+        for (int burst = 0; burst <= int(Burst::ArrowsAndResize); ++burst)
+            for (int changes : {2, 5, 30})
+                QTest::addRow("%d by %s", changes, names[burst]) << Burst(burst) << changes;
+    }
+    // Page changes in bursts, each delivered from inside the yields of the display it overtakes: the
+    // newest page wins, one display at most is on the stack, the decodes running at once never outnumber
+    // the threads, and the page the scroll bar ends on is shown whole.
+    void burst()
+    {
+        QFETCH(Burst, burst);
+        QFETCH(int, changes);
+        QPointer<FrmSelect> w = startGridWindow();
+        browse(w, m_many);
+        const auto change = [&](int n) {
+            if (burst == Burst::ArrowsAndResize && n == changes / 2)
+                grow(w); // a rebuild from the first page, in the middle of the burst
+            else
+                burst == Burst::PageDownKey ? QTest::keyClick(w, Qt::Key_PageDown) : burst == Burst::Wheel ? wheelDown(w) : arrowDown(w);
+        };
+        platform::ThumbnailLoader::resetPeak();
+        int delivered = 0;
+        platform::setYieldHook([&] {
+            if (delivered < changes && w)
+                change(delivered++);
+        });
+        change(delivered++);
+        QTRY_VERIFY(delivered == changes && w->PageReady == -1 && w->pageBuild().displays() == 0 &&
+                    w->Caption() == pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
+        QCOMPARE(w->pageBuild().peakDisplays(), 1);
+        QVERIFY(platform::ThumbnailLoader::counts().peakRunning <= platform::ThumbnailLoader::threadCount());
+        QVERIFY(burst == Burst::ArrowsAndResize || w->VScroll.Value() == changes); // no change lost
+        verifyScrolledPageShown(w);
+    }
 };
 
-void TestStorms::initTestCase()
-{
-    m_drive = std::make_unique<BrowseFixture>();
-    m_first = m_drive->makeBmpFolder(QStringLiteral("first"), Photos);
-    m_second = m_drive->makeFolder(QStringLiteral("second"));
-    for (int n = 0; n < OtherPhotos; ++n)
-        m_drive->writeBytes(m_second, QStringLiteral("q%1.bmp").arg(n, 3, 10, QChar('0')),
-                            bmpBytes(16, 12, pictureColour(n + 500)));
-    m_many = m_drive->makeBmpFolder(QStringLiteral("many"), 36 * 12, QSize(200, 120));
-}
-
-void TestStorms::cleanup()
-{
-    platform::setYieldHook({});
-    cancelModalWaits();
-    if (FrmSelect::Existing())
-        closeMainWindow();
-    m_recorder.reset(); // after the window: its unload must not end the test's event loops
-}
-
-void TestStorms::stormDuringBuild_data()
-{
-    QTest::addColumn<Build>("build");
-    QTest::addColumn<Storm>("storm");
-    QTest::addColumn<int>("atYield");
-    const char* stormNames[] = {"scroll", "two scrolls", "grow", "shrink", "minimise", "folder command",
-                                "thumbnail click", "right key", "exit", "close box"};
-    // A page change yields once a slot (12); a rebuild to 3 x 3 once a slot and once a cell (18); a
-    // folder build once a slot and once a cell of 4 x 3 (24).
-    for (const auto& [build, buildName, yields] : {std::tuple{Build::PageChange, "page change", 12},
-                                                   std::tuple{Build::Rebuild, "rebuild", 18},
-                                                   std::tuple{Build::FolderBuild, "folder build", 24}})
-        for (int storm = 0; storm <= int(Storm::CloseBox); ++storm)
-            for (int at = 1; at <= yields; ++at)
-                QTest::addRow("%s, %s at yield %d", buildName, stormNames[storm], at) << build << Storm(storm) << at;
-}
-
-void TestStorms::stormDuringBuild()
-{
-    QFETCH(Build, build);
-    QFETCH(Storm, storm);
-    QFETCH(int, atYield);
-    RuntimeRecorder& recorder = *m_recorder;
-    QPointer<FrmSelect> w = startGridWindow();
-    browse(w, m_first);
-
-    // The build's own folder window is answered with OK on the second folder. A command that runs
-    // inside a build is recorded: a folder window, or a viewer opened while the thumbnails are hidden.
-    bool commandInBuild = false;
-    bool viewerOpened = false;
-    if (build == Build::FolderBuild) {
-        whenModal([](QWidget* m) { return m == FrmFolder::Existing(); },
-                  [this](QWidget*) {
-                      FrmFolder* f = FrmFolder::Existing();
-                      f->Dir1.setPath(m_second);
-                      static_cast<QAbstractButton*>(f->Com_Ok.widget())->click();
-                  });
-    }
-    int yields = 0;
-    platform::setYieldHook([&] {
-        if (++yields != atYield || !w)
-            return;
-        switch (storm) {
-        case Storm::Scroll: arrowDown(w); break;
-        case Storm::ScrollTwice:
-            arrowDown(w);
-            arrowDown(w);
-            break;
-        case Storm::Grow: grow(w); break;
-        case Storm::Shrink: shrink(w); break;
-        case Storm::MinimiseRestore:
-            w->setWindowStateNumber(1);
-            QTimer::singleShot(0, w, [w] { w->setWindowStateNumber(0); });
-            break;
-        case Storm::FolderCommand:
-            // Delivered as a menu click queued just before the build began would be.
-            platform::postHandler(w, [w] { w->MnuFolder_Click(); });
-            whenModal([](QWidget* m) { return m == FrmFolder::Existing(); },
-                      [&commandInBuild](QWidget*) {
-                          commandInBuild = true;
-                          FrmFolder::Existing()->Unload();
-                      });
-            break;
-        case Storm::Click:
-            emit static_cast<platform::ImageWidget*>(w->Img_Photo[0].widget())->clicked();
-            whenModal([](QWidget* m) { return m == FrmPhoto::Existing(); },
-                      [&, busy = w->PageReady == 0](QWidget*) {
-                          viewerOpened = true;
-                          commandInBuild = commandInBuild || busy;
-                          FrmPhoto::Existing()->Unload();
-                      });
-            break;
-        case Storm::RightKey: QTest::keyClick(w, Qt::Key_Right); break;
-        case Storm::ExitCommand: w->MnuClose.action()->trigger(); break;
-        case Storm::CloseBox: w->close(); break;
-        }
-    });
-
-    switch (build) {
-    case Build::PageChange: arrowDown(w); break;
-    case Build::Rebuild: w->setWidth(w->Width() - 1860); break; // 3 x 3
-    case Build::FolderBuild: w->MnuFolder.action()->trigger(); break;
-    }
-    // Let everything the storm set off run to its end.
-    QTRY_VERIFY(!w || !w->Loaded() ||
-                (yields >= atYield && w->PageReady == -1 && w->MnuFolder.Enabled() && !FrmFolder::Existing()));
-    if (storm == Storm::Click && build == Build::PageChange)
-        QTRY_VERIFY(viewerOpened); // a page change lets the viewer open; the page goes on after it
-    QVERIFY(!commandInBuild);
-
-    const bool ended = !w || !w->Loaded();
-    QCOMPARE(platform::Screen::MousePointer(), platform::vbDefault);
-    if (storm == Storm::ExitCommand && ended) {
-        QCOMPARE(recorder.ends, QList<int>{0});
-        return;
-    }
-    QVERIFY(recorder.ends.isEmpty());
-    if (ended) {
-        QCOMPARE(storm, Storm::CloseBox);
-        QCOMPARE(recorder.noFormsLeft, 1);
-        QTRY_VERIFY(w.isNull());
-        return;
-    }
-    verifyScrolledPageShown(w);
-    if (storm == Storm::RightKey && build != Build::PageChange)
-        QCOMPARE(w->SelectedCell(), 0); // keys do nothing while a rebuild or a folder build runs
-}
-
-void TestStorms::burst_data()
-{
-    QTest::addColumn<Burst>("burst");
-    QTest::addColumn<int>("changes");
-    const char* names[] = {"scroll arrow", "Page Down", "wheel", "arrows and a resize"};
-    for (int burst = 0; burst <= int(Burst::ArrowsAndResize); ++burst)
-        for (int changes : {2, 5, 30})
-            QTest::addRow("%d by %s", changes, names[burst]) << Burst(burst) << changes;
-}
-
-// Page changes in bursts, each delivered from inside the yields of the display it overtakes, as a held
-// key or a spun wheel sends them: the newest page wins, one display at most is on the stack, and the
-// page the scroll bar ends on is shown whole.
-void TestStorms::burst()
-{
-    QFETCH(Burst, burst);
-    QFETCH(int, changes);
-    QPointer<FrmSelect> w = startGridWindow();
-    browse(w, m_many);
-    const auto change = [&](int n) {
-        if (burst == Burst::ArrowsAndResize && n == changes / 2)
-            grow(w); // a rebuild from the first page, in the middle of the burst
-        else if (burst == Burst::PageDownKey)
-            QTest::keyClick(w, Qt::Key_PageDown);
-        else if (burst == Burst::Wheel)
-            wheelDown(w);
-        else
-            arrowDown(w);
-    };
-    platform::ThumbnailLoader::resetPeak();
-    int delivered = 0;
-    platform::setYieldHook([&] {
-        if (delivered < changes && w)
-            change(delivered++);
-    });
-    change(delivered++);
-    QTRY_VERIFY(delivered == changes && w->PageReady == -1 && w->pageBuild().displays() == 0 &&
-                w->Caption() == pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
-    QCOMPARE(w->pageBuild().peakDisplays(), 1);
-    QVERIFY(platform::ThumbnailLoader::counts().peakRunning <= platform::ThumbnailLoader::threadCount());
-    if (burst != Burst::ArrowsAndResize)
-        QCOMPARE(int(w->VScroll.Value()), changes); // no change lost
-    verifyScrolledPageShown(w);
-}
-
-QTEST_MAIN(TestStorms)
+TARNAVEL_TEST_MAIN(TestStorms)
 #include "tst_storms.moc"

@@ -1,11 +1,12 @@
 // The photo viewer: its window fitted to the picture and the screen's work area, a larger picture
-// scrolled to every corner, the clicked photo's path in its caption, an unreadable picture told; the
-// thumbnail and the viewer crisp on a scaled screen (this executable runs again with QT_SCALE_FACTOR).
+// scrolled to every corner or fitted whole with F, the clicked photo's path in its caption, an
+// unreadable picture told; stepping through the folder; the thumbnail and the viewer crisp on a scaled
+// screen (this executable runs again with QT_SCALE_FACTOR).
 
 #include "app/mdlselect.h"
+#include "platform/errors.h"
 #include "support/browsefixture.h"
 #include "support/modal.h"
-#include "platform/errors.h"
 #include "support/picturefiles.h"
 #include "viewer/frmphoto.h"
 #include "viewer/viewerfit.h"
@@ -14,7 +15,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTest>
 #include <QtMath>
 
 using namespace testsupport;
@@ -44,166 +44,123 @@ bool topLeftMatches(QScrollArea* box, const QImage& file)
 class TestViewer : public QObject {
     Q_OBJECT
 private slots:
-    void innerSize_data();
-    void innerSize();
-    void viewerOnPicture_data();
-    void viewerOnPicture();
-    void stepping_data();
-    void stepping();
+    void viewerOnPicture_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QSize>("overRoom"); // the picture's logical size less the room a window has
+        QTest::addColumn<QString>("caption"); // empty: the picture cannot be read
+        QTest::newRow("smaller, in a folder") << "v" << QSize(-200, -150) << "C:\\v\\photo.bmp";
+        QTest::newRow("smaller, at the drive's root") << "" << QSize(-200, -150) << "C:\\\\photo.bmp";
+        QTest::newRow("as large as the work area") << "v" << QSize(0, 0) << "C:\\v\\photo.bmp";
+        QTest::newRow("wider") << "v" << QSize(300, -100) << "C:\\v\\photo.bmp";
+        QTest::newRow("larger both ways") << "v" << QSize(500, 400) << "C:\\v\\photo.bmp";
+        QTest::newRow("unreadable") << "u" << QSize(-200, -150) << "";
+    }
+    void viewerOnPicture()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QSize, overRoom);
+        QFETCH(QString, caption);
+        MainWindowTest t;
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize picture = (area.size().shrunkBy(t.window->frameMargins()) + overRoom) * ratio();
+        const QImage file = positionImage(picture);
+        const QString path = folder.isEmpty() ? QStringLiteral("C:\\") : t.drive.makeFolder(folder);
+        t.drive.writeBytes(path, QStringLiteral("photo.bmp"), caption.isEmpty() ? QByteArray("not a picture") : bmpBytes(file));
+        browse(t.window, path);
+        // The cell's picture: the cell's logical size (the twips layout) in device pixels, drawn one to
+        // one, within two grey levels on average of a reference downscale.
+        const QImage shown = t.window->Img_Photo[0].pictureImage(),
+                     reference = file.scaled(QSize(qRound(118 * ratio()), qRound(78 * ratio())), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        qint64 difference = 0;
+        for (int i = 0, w = reference.width(); !caption.isEmpty() && i < w * reference.height(); ++i)
+            difference += qAbs(qGray(shown.pixel(i % w, i / w)) - qGray(reference.pixel(i % w, i / w)));
+        QVERIFY(caption.isEmpty() || (shown.size() == reference.size() && shown.devicePixelRatio() == ratio() && difference <= 2 * reference.width() * reference.height()));
+
+        bool seen = false;
+        whenModal([](QWidget* w) { return qobject_cast<FrmPhoto*>(w) != nullptr; }, [&](QWidget* w) {
+            auto* viewer = static_cast<FrmPhoto*>(w);
+            QCOMPARE(viewer->Caption(), caption);
+            QVERIFY(viewer->frameGeometry().united(area) == area && viewer->frameGeometry().topLeft() == area.topLeft());
+            auto* box = static_cast<QScrollArea*>(viewer->PicPhoto.widget());
+            QCOMPARE(box->geometry(), viewer->client()->rect());
+            // One picture pixel per device pixel: the inner area is the picture when it fits.
+            const QSize shown(qCeil(picture.width() / ratio()), qCeil(picture.height() / ratio()));
+            QVERIFY(overRoom.width() > 0 || overRoom.height() > 0 || viewer->client()->size() == shown);
+            // End, a drag and Home reach every corner of the picture.
+            QScrollBar *across = box->horizontalScrollBar(), *down = box->verticalScrollBar();
+            const auto toEnd = [&] { return QSize(across->value(), down->value()) + box->viewport()->size() - shown; };
+            QTest::keyClick(box, Qt::Key_End);
+            QTRY_COMPARE(toEnd(), QSize(0, 0)); // the bars are shown by a queued call, which may come after this
+            QVERIFY(topLeftMatches(box, file));
+            QTest::mousePress(box->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+            QTest::mouseMove(box->viewport(), QPoint(80, 70));
+            QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, QPoint(80, 70));
+            QCOMPARE(toEnd(), QSize(-std::min(30, across->maximum()), -std::min(20, down->maximum())));
+            QTest::keyClick(box, Qt::Key_Home);
+            QVERIFY(across->value() + down->value() == 0 && topLeftMatches(box, file));
+            // F: the whole picture fitted into the window, its aspect kept, no bars; F again: its own size.
+            const QSize ownSize = viewer->client()->size();
+            const QSizeF fitted = viewerfit::fittedSize(shown, area.size().shrunkBy(viewer->frameMargins()));
+            for (const bool on : {true, false}) {
+                QTest::keyClick(box, Qt::Key_F);
+                settle();
+                const QSize now = viewer->client()->size();
+                QVERIFY(FrmPhoto::Fitted() == on && (!on || across->maximum() + down->maximum() == 0));
+                QVERIFY2(on ? qAbs(now.width() - fitted.width()) <= 1 && qAbs(now.height() - fitted.height()) <= 1 : now == ownSize,
+                         qPrintable(QStringLiteral("%1 x %2").arg(now.width()).arg(now.height())));
+            }
+            viewer->close(); // its close box
+        }, &seen);
+        t.window->Img_Photo_Click(0);
+        QTRY_COMPARE(FrmPhoto::Existing(), nullptr);
+        QCOMPARE(seen, !caption.isEmpty());
+        QCOMPARE(t.window->Caption(), QStringLiteral("Tarnavel（1 / 1）")); // the same page
+        const QString told = "Tarnavel|C:\\u\\photo.bmp を表示できません。\n" + platform::errorText(platform::ErrInvalidPicture);
+        QVERIFY(caption.isEmpty() ? t.recorder.messages.size() == 1 && t.recorder.messages[0].startsWith(told) : t.recorder.messages.isEmpty());
+    }
+
+    void stepping_data()
+    {
+        QTest::addColumn<QList<int>>("mainKeys"); // in the main window, the last opening the viewer
+        QTest::addColumn<QList<int>>("keys");     // in the viewer, before Escape
+        QTest::addColumn<int>("last");            // the photo shown last, of 26 in pages of 12
+        QTest::addColumn<int>("told");            // p013 cannot be read
+        using K = QList<int>;
+        const K eleventh{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Return};
+        QTest::newRow("enter opens the selected photo") << K{Qt::Key_Right, Qt::Key_Right, Qt::Key_Return} << K{} << 2 << 0;
+        QTest::newRow("space across the page end") << eleventh << K{Qt::Key_Space} << 12 << 0;
+        QTest::newRow("backspace across the page end") << K{Qt::Key_PageDown, Qt::Key_Return} << K{Qt::Key_Backspace} << 11 << 0;
+        QTest::newRow("over an unreadable photo") << K{Qt::Key_PageDown, Qt::Key_Return} << K{Qt::Key_Space, Qt::Key_Space} << 14 << 1;
+        QTest::newRow("left and right on a picture that fits") << K{Qt::Key_Space} << K{Qt::Key_Right, Qt::Key_Left, Qt::Key_Left} << 0 << 0;
+        QTest::newRow("space at the last photo") << K{Qt::Key_End, Qt::Key_Return} << K{Qt::Key_Space} << 25 << 0;
+    }
+    // Stepping through the folder in the viewer, and the main window afterwards on the page of the photo
+    // shown last, with that photo selected.
+    void stepping()
+    {
+        QFETCH(QList<int>, mainKeys);
+        QFETCH(QList<int>, keys);
+        QFETCH(int, last);
+        MainWindowTest t;
+        const QString folder = t.drive.makeBmpFolder(QStringLiteral("s"), 26);
+        t.drive.writeBytes(folder, QStringLiteral("p013.bmp"), "not a picture");
+        browse(t.window, folder);
+        bool seen = false;
+        whenModal([](QWidget* w) { return qobject_cast<FrmPhoto*>(w) != nullptr; }, [&](QWidget* w) {
+            for (const int key : keys + QList<int>{Qt::Key_Escape})
+                QTest::keyClick(static_cast<FrmPhoto*>(w)->PicPhoto.widget(), Qt::Key(key)), settle();
+            QVERIFY(!FrmPhoto::Existing()); // Escape closed it
+        }, &seen);
+        for (const int key : mainKeys)
+            QTest::keyClick(t.window, Qt::Key(key)), settle();
+        QTRY_VERIFY(seen && !FrmPhoto::Existing());
+        QCOMPARE(MdlSelect::PhotoName, QStringLiteral("p%1.bmp").arg(last, 3, 10, QChar('0')));
+        QTEST(int(t.recorder.messages.size()), "told");
+        QTRY_COMPARE(t.window->Caption(), QStringLiteral("Tarnavel（%1 / 3）").arg(last / 12 + 1));
+        QCOMPARE(t.window->SelectedCell(), last % 12);
+    }
 };
 
-void TestViewer::innerSize_data()
-{
-    QTest::addColumn<QSizeF>("picture");
-    QTest::addColumn<QSizeF>("inner");
-    // Room 1000 x 800, bars 20 thick.
-    QTest::newRow("fits") << QSizeF(300, 200) << QSizeF(300, 200);
-    QTest::newRow("wider: the bar below adds to the height") << QSizeF(3000, 500) << QSizeF(1000, 520);
-    QTest::newRow("wider, and the bar below leaves too little height") << QSizeF(3000, 790) << QSizeF(1000, 800);
-}
-
-void TestViewer::innerSize()
-{
-    QFETCH(QSizeF, picture);
-    QFETCH(QSizeF, inner);
-    QCOMPARE(viewerfit::innerSize(picture, QSizeF(1000, 800), 20), inner);
-}
-
-void TestViewer::viewerOnPicture_data()
-{
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QSize>("overRoom"); // the picture's logical size less the room a window has
-    QTest::addColumn<QString>("caption"); // empty: the picture cannot be read
-    QTest::newRow("smaller, in a folder") << "v" << QSize(-200, -150) << "C:\\v\\photo.bmp";
-    QTest::newRow("smaller, at the drive's root") << "" << QSize(-200, -150) << "C:\\\\photo.bmp";
-    QTest::newRow("as large as the work area") << "v" << QSize(0, 0) << "C:\\v\\photo.bmp";
-    QTest::newRow("wider") << "v" << QSize(300, -100) << "C:\\v\\photo.bmp";
-    QTest::newRow("larger both ways") << "v" << QSize(500, 400) << "C:\\v\\photo.bmp";
-    QTest::newRow("unreadable") << "u" << QSize(-200, -150) << "";
-}
-
-void TestViewer::viewerOnPicture()
-{
-    QFETCH(QString, folder);
-    QFETCH(QSize, overRoom);
-    QFETCH(QString, caption);
-    RuntimeRecorder recorder;
-    BrowseFixture drive;
-    FrmSelect* window = startGridWindow();
-    const auto close = qScopeGuard([] { closeMainWindow(); });
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QSize picture = (area.size().shrunkBy(window->frameMargins()) + overRoom) * ratio();
-    const QImage file = positionImage(picture);
-    const QString path = folder.isEmpty() ? QStringLiteral("C:\\") : drive.makeFolder(folder);
-    drive.writeBytes(path, QStringLiteral("photo.bmp"), caption.isEmpty() ? QByteArray("not a picture") : bmpBytes(file));
-    browse(window, path);
-
-    // The cell's picture: the cell's logical size (the twips layout) in device pixels, drawn one to one.
-    const QImage shown = window->Img_Photo[0].pictureImage(), // against a reference downscale:
-        reference = file.scaled(QSize(qRound(118 * ratio()), qRound(78 * ratio())), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const int w = reference.width();
-    qint64 difference = 0; // in grey levels, summed over the cell
-    for (int i = 0; !caption.isEmpty() && i < w * reference.height(); ++i)
-        difference += qAbs(qGray(shown.pixel(i % w, i / w)) - qGray(reference.pixel(i % w, i / w)));
-    QVERIFY(caption.isEmpty() || (shown.size() == reference.size() && shown.devicePixelRatio() == ratio() && difference <= 2 * w * reference.height()));
-
-    bool seen = false;
-    whenModal([](QWidget* w) { return qobject_cast<FrmPhoto*>(w) != nullptr; }, [&](QWidget* w) {
-        auto* viewer = static_cast<FrmPhoto*>(w);
-        const auto closeBox = qScopeGuard([viewer] { viewer->close(); });
-        QCOMPARE(viewer->Caption(), caption);
-        QCOMPARE(viewer->frameGeometry().united(area), area);
-        QCOMPARE(viewer->frameGeometry().topLeft(), area.topLeft());
-        auto* box = static_cast<QScrollArea*>(viewer->PicPhoto.widget());
-        QCOMPARE(box->geometry(), viewer->client()->rect());
-        // One picture pixel per device pixel: the inner area is the picture when it fits.
-        const QSize shown(qCeil(picture.width() / ratio()), qCeil(picture.height() / ratio()));
-        if (overRoom.width() <= 0 && overRoom.height() <= 0)
-            QCOMPARE(viewer->client()->size(), shown);
-        // End, a drag and Home reach every corner of the picture.
-        QScrollBar* across = box->horizontalScrollBar();
-        QScrollBar* down = box->verticalScrollBar();
-        const auto toEnd = [&] { return QSize(across->value(), down->value()) + box->viewport()->size() - shown; };
-        QTest::keyClick(box, Qt::Key_End);
-        QTRY_COMPARE(toEnd(), QSize(0, 0)); // the bars are shown by a queued call, which may come after this
-        QVERIFY(topLeftMatches(box, file));
-        QTest::mousePress(box->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
-        QTest::mouseMove(box->viewport(), QPoint(80, 70));
-        QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, QPoint(80, 70));
-        QCOMPARE(toEnd(), QSize(-std::min(30, across->maximum()), -std::min(20, down->maximum())));
-        QTest::keyClick(box, Qt::Key_Home);
-        QCOMPARE(across->value() + down->value(), 0);
-        QVERIFY(topLeftMatches(box, file));
-        // F: the whole picture fitted into the window, its aspect kept; F again: its own size.
-        const QSize ownSize = viewer->client()->size();
-        const QSizeF fitted = viewerfit::fittedSize(shown, area.size().shrunkBy(viewer->frameMargins()));
-        for (const bool on : {true, false}) {
-            QTest::keyClick(box, Qt::Key_F);
-            settle();
-            QCOMPARE(FrmPhoto::Fitted(), on);
-            const QSize now = viewer->client()->size();
-            QVERIFY2(on ? qAbs(now.width() - fitted.width()) <= 1 && qAbs(now.height() - fitted.height()) <= 1 : now == ownSize,
-                     qPrintable(QStringLiteral("%1 x %2").arg(now.width()).arg(now.height())));
-            QVERIFY(!on || across->maximum() + down->maximum() == 0);
-        }
-    }, &seen);
-    window->Img_Photo_Click(0);
-    QTRY_COMPARE(FrmPhoto::Existing(), nullptr);
-    cancelModalWaits();
-    QCOMPARE(seen, !caption.isEmpty());
-    QCOMPARE(window->Caption(), QStringLiteral("Tarnavel（1 / 1）")); // the same page
-    QCOMPARE(recorder.messages.size(), caption.isEmpty() ? 1 : 0);
-    if (caption.isEmpty()) // told, with the reason
-        QVERIFY(recorder.messages.first().startsWith(QStringLiteral("Tarnavel|C:\\u\\photo.bmp を表示できません。\n%1")
-                                                          .arg(platform::errorText(platform::ErrInvalidPicture))));
-}
-
-void TestViewer::stepping_data()
-{
-    QTest::addColumn<QList<int>>("mainKeys"); // in the main window, the last opening the viewer
-    QTest::addColumn<QList<int>>("keys");     // in the viewer, before Escape
-    QTest::addColumn<int>("last");            // the photo shown last, of 26 in pages of 12
-    QTest::addColumn<int>("told");            // p013 cannot be read
-    using K = QList<int>;
-    const int eleventh[] = {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Return};
-    QTest::newRow("enter opens the selected photo") << K{Qt::Key_Right, Qt::Key_Right, Qt::Key_Return} << K{} << 2 << 0;
-    QTest::newRow("space across the page end") << K(std::begin(eleventh), std::end(eleventh)) << K{Qt::Key_Space} << 12 << 0;
-    QTest::newRow("backspace across the page end") << K{Qt::Key_PageDown, Qt::Key_Return} << K{Qt::Key_Backspace} << 11 << 0;
-    QTest::newRow("over an unreadable photo") << K{Qt::Key_PageDown, Qt::Key_Return} << K{Qt::Key_Space, Qt::Key_Space} << 14 << 1;
-    QTest::newRow("left and right on a picture that fits") << K{Qt::Key_Space} << K{Qt::Key_Right, Qt::Key_Left, Qt::Key_Left} << 0 << 0;
-    QTest::newRow("space at the last photo") << K{Qt::Key_End, Qt::Key_Return} << K{Qt::Key_Space} << 25 << 0;
-}
-
-// Stepping through the folder in the viewer, and the main window afterwards on the page of the photo
-// shown last, with that photo selected.
-void TestViewer::stepping()
-{
-    QFETCH(QList<int>, mainKeys);
-    QFETCH(QList<int>, keys);
-    QFETCH(int, last);
-    QFETCH(int, told);
-    MainWindowTest t;
-    const QString folder = t.drive.makeBmpFolder(QStringLiteral("s"), 26);
-    t.drive.writeBytes(folder, QStringLiteral("p013.bmp"), "not a picture");
-    browse(t.window, folder);
-    bool seen = false;
-    whenModal([](QWidget* w) { return qobject_cast<FrmPhoto*>(w) != nullptr; }, [&](QWidget* w) {
-        const QPointer<FrmPhoto> viewer = static_cast<FrmPhoto*>(w);
-        const auto closeBox = qScopeGuard([viewer] { if (viewer) viewer->close(); });
-        for (const int key : keys + QList<int>{Qt::Key_Escape}) {
-            QTest::keyClick(viewer->PicPhoto.widget(), Qt::Key(key));
-            settle();
-        }
-        QVERIFY(!FrmPhoto::Existing()); // Escape closed it
-    }, &seen);
-    for (const int key : mainKeys)
-        QTest::keyClick(t.window, Qt::Key(key)), settle();
-    QTRY_VERIFY(seen && !FrmPhoto::Existing());
-    QCOMPARE(MdlSelect::PhotoName, QStringLiteral("p%1.bmp").arg(last, 3, 10, QChar('0')));
-    QCOMPARE(t.recorder.messages.size(), told);
-    QTRY_COMPARE(t.window->Caption(), QStringLiteral("Tarnavel（%1 / 3）").arg(last / 12 + 1));
-    QCOMPARE(t.window->SelectedCell(), last % 12);
-}
-
-QTEST_MAIN(TestViewer)
+TARNAVEL_TEST_MAIN(TestViewer)
 #include "tst_viewer.moc"
