@@ -13,7 +13,6 @@
 #include "platform/runtime.h"
 #include "platform/twips.h"
 #include "support/browsefixture.h"
-#include "support/modal.h"
 #include "support/picturefiles.h"
 #include "viewer/frmphoto.h"
 

@@ -13,7 +13,6 @@
 #include "platform/runtime.h"
 #include "platform/scrollbar.h"
 #include "platform/twips.h"
-#include "support/modal.h"
 #include "support/testforms.h"
 #include "viewer/viewerfit.h"
 

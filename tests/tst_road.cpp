@@ -6,7 +6,6 @@
 #include "platform/drives.h"
 #include "platform/twips.h"
 #include "support/browsefixture.h"
-#include "support/modal.h"
 #include "support/picturefiles.h"
 #include "viewer/frmphoto.h"
 

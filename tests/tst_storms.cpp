@@ -9,7 +9,6 @@
 #include "platform/pictures/thumbnailloader.h"
 #include "platform/runtime.h"
 #include "support/browsefixture.h"
-#include "support/modal.h"
 #include "support/picturefiles.h"
 #include "viewer/frmphoto.h"
 

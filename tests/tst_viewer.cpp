@@ -6,7 +6,6 @@
 #include "app/mdlselect.h"
 #include "platform/errors.h"
 #include "support/browsefixture.h"
-#include "support/modal.h"
 #include "support/picturefiles.h"
 #include "viewer/frmphoto.h"
 #include "viewer/viewerfit.h"
@@ -66,7 +65,7 @@ private slots:
         const QSize picture = (area.size().shrunkBy(t.window->frameMargins()) + overRoom) * ratio();
         const QImage file = positionImage(picture);
         const QString path = folder.isEmpty() ? QStringLiteral("C:\\") : t.drive.makeFolder(folder);
-        t.drive.writeBytes(path, QStringLiteral("photo.bmp"), caption.isEmpty() ? QByteArray("not a picture") : bmpBytes(file));
+        t.drive.writeBytes(path, QStringLiteral("photo.bmp"), caption.isEmpty() ? QByteArray("not a picture") : bmpOf(file));
         browse(t.window, path);
         // The cell's picture: the cell's logical size (the twips layout) in device pixels, drawn one to
         // one, within two grey levels on average of a reference downscale.

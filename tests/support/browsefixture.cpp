@@ -3,26 +3,16 @@
 #include "app/mdlselect.h"
 #include "folder/frmfolder.h"
 #include "platform/drives.h"
-#include "platform/runtime.h"
-#include "support/modal.h"
 #include "support/picturefiles.h"
 
 #include <QAbstractButton>
 #include <QDir>
-#include <QFileInfo>
-#include <QTest>
 
 namespace testsupport {
 
-QColor pictureColour(int n)
-{
-    return QColor::fromHsv((n * 47) % 360, 120 + (n * 13) % 136, 100 + (n * 29) % 156);
-}
+QColor pictureColour(int n) { return QColor::fromHsv((n * 47) % 360, 120 + (n * 13) % 136, 100 + (n * 29) % 156); }
 
-BrowseFixture::BrowseFixture()
-{
-    platform::setDriveTable({{QChar('C'), m_dir.path(), QStringLiteral("test")}});
-}
+BrowseFixture::BrowseFixture() { platform::setDriveTable({{QChar('C'), m_dir.path(), QStringLiteral("test")}}); }
 
 BrowseFixture::~BrowseFixture() { platform::resetDriveTable(); }
 
@@ -45,19 +35,11 @@ void BrowseFixture::writeBytes(const QString& folder, const QString& file, const
     writeFile(platform::toSystemPath(folder) + '/' + file, bytes);
 }
 
-FrmSelect* startMainWindow()
+FrmSelect* startMainWindow(bool grid)
 {
     MdlSelect::Main();
     FrmSelect* window = FrmSelect::Existing();
-    if (window)
-        (void)QTest::qWaitForWindowExposed(window);
-    return window;
-}
-
-FrmSelect* startGridWindow()
-{
-    FrmSelect* window = startMainWindow();
-    if (window)
+    if (window && QTest::qWaitForWindowExposed(window) && grid)
         setInnerSize(window, 7755, 4830);
     return window;
 }
@@ -76,34 +58,28 @@ void setInnerSize(FrmSelect* window, float scaleWidth, float scaleHeight)
     window->setHeight(scaleHeight + window->Height() - window->ScaleHeight());
 }
 
-bool slotShows(FrmSelect* window, int slot, int n, const QString& name)
+bool slotShows(FrmSelect* window, int slot, int n, QString name)
 {
     if (!window->Img_Photo.exists(slot))
         return false;
-    const platform::Image& img = window->Img_Photo[slot];
-    const QImage& image = img.pictureImage();
-    if (image.isNull() || !img.Visible() || window->Lbl_Photo[slot].Caption() != name)
-        return false;
-    const QColor seen = image.pixelColor(image.width() / 2, image.height() / 2);
-    const QColor want = pictureColour(n);
-    return qAbs(seen.red() - want.red()) <= 2 && qAbs(seen.green() - want.green()) <= 2 &&
-           qAbs(seen.blue() - want.blue()) <= 2;
+    const QImage& image = window->Img_Photo[slot].pictureImage();
+    const QString caption = name.isEmpty() ? QStringLiteral("p%1.bmp").arg(n, 3, 10, QChar('0')) : name;
+    return !image.isNull() && window->Img_Photo[slot].Visible() && window->Lbl_Photo[slot].Caption() == caption &&
+           near(image.pixelColor(image.width() / 2, image.height() / 2), pictureColour(n), 2);
 }
 
 bool runFolderCommand(FrmSelect* window, const std::function<void(FrmFolder*)>& answer)
 {
     const QPointer<FrmSelect> self(window);
     auto answered = std::make_shared<bool>(false); // outlives this call if the wait gives up
-    whenModal([](QWidget* w) { return w == FrmFolder::Existing(); },
-              [answered, answer](QWidget*) {
-                  *answered = true;
-                  answer(FrmFolder::Existing());
-              });
+    whenModal([](QWidget* w) { return w == FrmFolder::Existing(); }, [answered, answer](QWidget*) {
+        *answered = true;
+        answer(FrmFolder::Existing());
+    });
     window->MnuFolder.action()->trigger();
     // The command runs whole inside these waits: the folder window's own loop, then the build.
     return QTest::qWaitFor([&] { return *answered; }, 10000) &&
-           QTest::qWaitFor([&] { return !FrmFolder::Existing() && (!self || !self->Loaded() || self->PageReady == -1); },
-                           120000);
+           QTest::qWaitFor([&] { return !FrmFolder::Existing() && (!self || !self->Loaded() || self->PageReady == -1); }, 120000);
 }
 
 void browse(FrmSelect* window, const QString& folder)
@@ -114,19 +90,6 @@ void browse(FrmSelect* window, const QString& folder)
         static_cast<QAbstractButton*>((*error ? f->Com_Cancel : f->Com_Ok).widget())->click();
     });
     QVERIFY2(ended && *error == 0, qPrintable(QStringLiteral("the folder command did not show %1 (error %2)").arg(folder).arg(*error)));
-}
-
-MainWindowTest::MainWindowTest(bool grid) : window(grid ? startGridWindow() : startMainWindow()) {}
-
-MainWindowTest::~MainWindowTest()
-{
-    cancelModalWaits();
-    closeMainWindow();
-}
-
-bool slotShows(FrmSelect* window, int slot, int n)
-{
-    return slotShows(window, slot, n, QStringLiteral("p%1.bmp").arg(n, 3, 10, QChar('0')));
 }
 
 } // namespace testsupport

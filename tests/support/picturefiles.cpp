@@ -57,14 +57,17 @@ QByteArray afterStart(const QByteArray& jpeg, const QByteArray& app1Payload)
     return jpeg.left(2) + QByteArray("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + app1Payload + jpeg.mid(2);
 }
 
-} // namespace
-
 QImage solidImage(int w, int h, QColor c)
 {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(c);
     return image;
 }
+
+} // namespace
+
+QByteArray bmpBytes(int w, int h, QColor c) { return bmpOf(solidImage(w, h, c)); }
+QByteArray jpegBytes(int w, int h, QColor c, int quality) { return jpegBytes(solidImage(w, h, c), quality); }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -83,8 +86,7 @@ QImage quarteredImage(int w, int h)
 
 bool near(QColor seen, QColor want, int tolerance)
 {
-    return qAbs(seen.red() - want.red()) <= tolerance && qAbs(seen.green() - want.green()) <= tolerance
-           && qAbs(seen.blue() - want.blue()) <= tolerance;
+    return qAbs(seen.red() - want.red()) <= tolerance && qAbs(seen.green() - want.green()) <= tolerance && qAbs(seen.blue() - want.blue()) <= tolerance;
 }
 
 bool showsQuarters(const QImage& image, const QList<QColor>& colours, int tolerance)
@@ -113,7 +115,7 @@ QByteArray gifBytes(int w, int h, QColor c, int frames)
     return gifBytes(images);
 }
 
-QByteArray gifBytes(const QList<QImage>& frames, int delayCs)
+QByteArray gifBytes(const QList<QImage>& frames)
 {
     const int w = frames.first().width(), h = frames.first().height();
     QByteArray out("GIF89a");
@@ -123,7 +125,7 @@ QByteArray gifBytes(const QList<QImage>& frames, int delayCs)
     for (const QImage& frame : frames) {
         const QImage indexed = frame.convertToFormat(QImage::Format_Indexed8);
         out.append(QByteArray("\x21\xF9\x04\x04", 4)); // graphic control: keep the frame
-        put(out, delayCs, 2);
+        put(out, 20, 2); // a fifth of a second each
         out.append(QByteArray("\x00\x00\x2C\0\0\0\0", 7)); // at 0, 0
         put(out, w | h << 16 | qint64(0x87) << 32, 5);      // with a local table of 256 colours
         for (int i = 0; i < 256; ++i) {
@@ -207,11 +209,6 @@ QByteArray claiming(QByteArray bytes, int w, int h)
         qToBigEndian<quint32>(quint32(h) << 16 | quint32(w), bytes.data() + sof);
     }
     return bytes;
-}
-
-QByteArray truncated(const QByteArray& bytes, double fraction)
-{
-    return bytes.left(qsizetype(bytes.size() * fraction));
 }
 
 } // namespace testsupport
