@@ -206,7 +206,8 @@ private slots:
     }
 };
 
-// The folder command: the folder window's three ways out, a folder gone in between, and the busy
+// The folder command: the folder window as it opens, its three ways out (OK storing the label's folder
+// and the boxes, cancel and the close box storing nothing), a folder gone in between, and the busy
 // window while the first page is built.
 class TestCommands : public WindowTest {
     Q_OBJECT
@@ -243,6 +244,10 @@ private slots:
         });
         probe.start(0);
         QVERIFY(runFolderCommand(w, [=](FrmFolder* f) {
+            const QRect screen = f->screen()->geometry(), outer = f->frameGeometry(); // centred by its outer size
+            QVERIFY(qAbs(outer.left() - (screen.width() - outer.width()) / 2) <= 1 && qAbs(outer.top() - (screen.height() - outer.height()) / 2) <= 1);
+            QVERIFY(f->Drive1.Drive().startsWith("c:") && f->Dir1.Path() == "C:\\" && f->lbl_path.Caption() == "C:\\" && MdlSelect::ChosenFolder.isEmpty());
+            QVERIFY(f->ChkPhoto[0].Value() == 1 && f->ChkPhoto[1].Value() == 1 && f->ChkPhoto[2].Value() == 1);
             f->Dir1.setPath(next);
             if (how == "vanish")
                 QDir(t->drive.root() + '/' + target).removeRecursively();
@@ -264,55 +269,6 @@ private slots:
         QCOMPARE(t->recorder.messages, how == "vanish" ? QStringList{told} : QStringList{});
         QVERIFY(w->FraPhoto.Visible() && w->MnuFolder.Enabled() && w->PageReady == -1 && platform::Screen::MousePointer() == platform::vbDefault);
         MdlSelect::UseJpg = 1;
-    }
-};
-
-// The folder window: the state it opens in, and what OK hands back. (Cancel and the close box are the
-// folder command's rows; its drive change and messages, with drives and folders that go away, are
-// TestChanges's.)
-class TestFolder : public QObject {
-    Q_OBJECT
-private slots:
-    void loadAndOk_data()
-    {
-        QTest::addColumn<QList<int>>("flags"); // UseBmp, UseJpg, UseGif when the window opens
-        QTest::addColumn<QString>("folder");   // a folder to open first, "" for none
-        QTest::addColumn<bool>("toggle");      // every check box clicked once
-        const QList<int> all{1, 1, 1}, jpg{0, 1, 0};
-        QTest::newRow("no change") << all << "" << false;
-        QTest::newRow("all boxes clear") << all << "" << true;
-        QTest::newRow("the label's folder") << jpg << "a/b" << false;
-    }
-    void loadAndOk()
-    {
-        QFETCH(QList<int>, flags);
-        QFETCH(QString, folder);
-        QFETCH(bool, toggle);
-        const RuntimeRecorder recorder; // an error would end the test's process, not the program's
-        BrowseFixture drive;
-        MdlSelect::ChosenFolder = QStringLiteral("stale");
-        std::tie(MdlSelect::UseBmp, MdlSelect::UseJpg, MdlSelect::UseGif) = std::tuple(flags[0], flags[1], flags[2]);
-        QPointer<FrmFolder> window = FrmFolder::Instance();
-        const auto unload = qScopeGuard([&] { if (window) window->Unload(); });
-        window->Show(); // modeless, so that the test can act on it
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        QVERIFY(window->Drive1.Drive().startsWith(QStringLiteral("c:")));
-        QCOMPARE(window->Dir1.Path() + window->lbl_path.Caption() + MdlSelect::ChosenFolder, QStringLiteral("C:\\C:\\"));
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(window->ChkPhoto[std::size_t(i)].Value(), std::int16_t(flags[i]));
-        const QRect screen = window->screen()->geometry(), outer = window->frameGeometry(); // centred by its outer size
-        QVERIFY(qAbs(outer.left() - (screen.width() - outer.width()) / 2) <= 1 && qAbs(outer.top() - (screen.height() - outer.height()) / 2) <= 1);
-        if (!folder.isEmpty())
-            window->Dir1.setPath(drive.makeFolder(folder));
-        for (auto& box : window->ChkPhoto)
-            if (toggle)
-                static_cast<QCheckBox*>(box.widget())->click();
-        QTest::mouseClick(window->Com_Ok.widget(), Qt::LeftButton);
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(MdlSelect::ChosenFolder, folder.isEmpty() ? QStringLiteral("C:\\") : "C:\\" + QString(folder).replace('/', '\\'));
-        for (int& f : flags)
-            f = toggle ? 1 - f : f;
-        QCOMPARE(QList<int>({MdlSelect::UseBmp, MdlSelect::UseJpg, MdlSelect::UseGif}), flags);
     }
 };
 
@@ -467,5 +423,5 @@ private slots:
     }
 };
 
-TARNAVEL_TEST_MAIN(TestMainWindow, TestBrowse, TestCommands, TestFolder, TestChanges, TestAhead)
+TARNAVEL_TEST_MAIN(TestMainWindow, TestBrowse, TestCommands, TestChanges, TestAhead)
 #include "tst_browse.moc"
