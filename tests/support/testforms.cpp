@@ -73,64 +73,40 @@ void ResizeProbe::Form_Resize()
 }
 
 
-namespace {
-// Closes `window` once the act on it is over: at once when an assertion failed in the act, else when the
-// act has not had it closed within `graceMs` (its clicks and keys are delivered through the event queue).
-void closeAfterAct(const QPointer<QWidget>& window, int graceMs)
-{
-    const auto open = [window] { return window && window->isVisible() && QApplication::activeModalWidget() == window; };
-    if (!open())
-        return;
-    if (QTest::currentTestFailed()) {
-        window->close();
-        return;
-    }
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    auto* check = new QTimer(qApp);
-    QObject::connect(check, &QTimer::timeout, check, [=] {
-        if (open() && !clock->hasExpired(graceMs))
-            return;
-        check->deleteLater();
-        if (open()) {
-            window->close();
-            QTest::qFail("the test left a modal window open", __FILE__, __LINE__);
-        }
-    });
-    check->start(10);
-}
-} // namespace
-
 void whenModal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> act, bool* done, int timeoutMs)
 {
     auto* timer = new QTimer(qApp);
     timer->setObjectName(QStringLiteral("whenModal"));
-    timer->setInterval(10);
     auto clock = std::make_shared<QElapsedTimer>();
+    auto acted = std::make_shared<QPointer<QWidget>>(); // the window acted on, while it is open
+    auto once = std::make_shared<bool>(false);
     clock->start();
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
         QWidget* modal = QApplication::activeModalWidget();
-        const bool ready = modal && modal->isVisible() && match(modal) &&
-                           (modal->isActiveWindow() || clock->hasExpired(timeoutMs / 2)); // a window system that never activates
-        if (ready) {
-            timer->stop();
-            timer->deleteLater();
-            const QPointer<QWidget> window(modal);
+        if (!*once && modal && modal->isVisible() && match(modal) && (modal->isActiveWindow() || clock->hasExpired(timeoutMs / 2))) {
+            timer->setObjectName(QString()); // (acting: no longer a wait to cancel)
+            *once = true, *acted = modal;
             act(modal);
             if (done)
                 *done = true;
-            closeAfterAct(window, timeoutMs);
-        } else if (clock->hasExpired(timeoutMs)) {
-            timer->stop();
-            timer->deleteLater();
-            if (modal && modal->isVisible()) {
-                const QString stuck = QString::fromLatin1(modal->metaObject()->className()) + ' ' + modal->windowTitle();
-                modal->close();
-                QTest::qFail(qPrintable(QStringLiteral("an unexpected modal window was still open: ") + stuck), __FILE__, __LINE__);
-            }
+            if (*acted && QTest::currentTestFailed())
+                (*acted)->close(); // an assertion failed in the act: the window is closed at once
+            clock->restart();
+            return;
+        }
+        // The act's clicks and keys arrive through the event queue: its window closes in the time
+        // allowed, or is closed then, as is an unexpected modal window when no expected one came.
+        QWidget* open = !*once ? (modal && modal->isVisible() ? modal : nullptr) : *acted && (*acted)->isVisible() ? acted->data() : nullptr;
+        if (!clock->hasExpired(timeoutMs) && (!*once || open))
+            return;
+        timer->deleteLater();
+        if (open) {
+            const QString what = *once ? QStringLiteral("the test left a modal window open: ") : QStringLiteral("an unexpected modal window was still open: ");
+            open->close();
+            QTest::qFail(qPrintable(what + open->metaObject()->className() + ' ' + open->windowTitle()), __FILE__, __LINE__);
         }
     });
-    timer->start();
+    timer->start(10);
 }
 
 void cancelModalWaits()
