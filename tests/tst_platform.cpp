@@ -11,7 +11,6 @@
 #include "platform/filelist.h"
 #include "platform/image.h"
 #include "platform/runtime.h"
-#include "platform/scrollbar.h"
 #include "platform/twips.h"
 #include "support/testforms.h"
 #include "viewer/viewerfit.h"
@@ -46,11 +45,6 @@ private slots:
         QTest::newRow("trunc toward zero") << Op([] { return truncTo32(23.0 / 12) + truncTo32(-1.0 / 12); }) << 1LL;
         QTest::newRow("trunc NaN") << Op([] { return truncTo32(std::nan("")); }) << -1LL;
         QTest::newRow("narrow16 past the bottom") << Op([] { return narrowTo16(-32769); }) << -1LL;
-        QTest::newRow("selection right") << Op([] { return movedSelection(5, Move::Right, 14, 4); }) << 6LL; // 14 photos, rows of 4
-        QTest::newRow("selection left from the first photo stays") << Op([] { return movedSelection(0, Move::Left, 14, 4); }) << 0LL;
-        QTest::newRow("selection right from the last photo stays") << Op([] { return movedSelection(13, Move::Right, 14, 4); }) << 13LL;
-        QTest::newRow("selection up from the first row stays") << Op([] { return movedSelection(3, Move::Up, 14, 4); }) << 3LL;
-        QTest::newRow("selection down a row") << Op([] { return movedSelection(6, Move::Down, 14, 4); }) << 10LL;
         QTest::newRow("selection down to a short last row") << Op([] { return movedSelection(11, Move::Down, 14, 4); }) << 13LL;
         QTest::newRow("selection down from the last row stays") << Op([] { return movedSelection(12, Move::Down, 14, 4); }) << 12LL;
     }
@@ -138,58 +132,6 @@ private slots:
 class TestRuntime : public QObject {
     Q_OBJECT
 private slots:
-    void resizeNestsAndRunsOncePerChange()
-    {
-        RuntimeRecorder recorder;
-        ResizeProbe form;
-        form.onResize = [](ResizeProbe& f) {
-            if (f.Width() < 6045)
-                f.setWidth(6045); // runs the handler nested, with the new size at once
-            if (f.ScaleHeight() < 3270)
-                f.setHeight(f.Height() + 3270 - f.ScaleHeight());
-        };
-        const auto seen = [&](int i) { return QList<float>{float(form.seen[i].depth), form.seen[i].scaleWidth, form.seen[i].scaleHeight}; };
-        form.Show();
-        // The design size's resize, a nested one for the width, and one nested in it for the height.
-        QCOMPARE(form.seen.size(), 3);
-        QCOMPARE(seen(0).mid(0, 2) + seen(2), (QList<float>{1, 3315, 3, form.ScaleWidth(), 3270}));
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        settle(); // the window system's own events for those changes run nothing again,
-        form.setWidth(form.Width()); // nor does the same width again
-        QCOMPARE(form.seen.size(), 3);
-        form.resize(form.width() + 40, form.height() + 30); // a border drag: once, not nested
-        QTRY_COMPARE(form.seen.size(), 4);
-        settle();
-        QCOMPARE(form.seen.size(), 4);
-        QCOMPARE(seen(3), (QList<float>{1, form.ScaleWidth(), form.ScaleHeight()}));
-        form.setWindowStateNumber(1);
-        QTRY_COMPARE(form.seen.last().windowState, 1);
-        form.Unload();
-    }
-
-    void scrollBarChangeEvents_data()
-    {
-        QTest::addColumn<QList<int>>("set"); // Max and Value, then Max and Value again
-        QTest::addColumn<QList<int>>("seen"); // the values the change events of the second pair saw
-        QTest::newRow("value changes") << QList<int>{5, 0, 5, 3} << QList<int>{3};
-        QTest::newRow("same value: no event") << QList<int>{5, 3, 5, 3} << QList<int>{};
-        QTest::newRow("max lowered below value moves it") << QList<int>{5, 4, 2, 2} << QList<int>{2};
-        QTest::newRow("max raised: no event") << QList<int>{2, 2, 32767, 2} << QList<int>{};
-        QTest::newRow("top of 16 bits") << QList<int>{32767, 0, 32767, 32767} << QList<int>{32767};
-    }
-    void scrollBarChangeEvents()
-    {
-        QFETCH(QList<int>, set);
-        QWidget parent;
-        ScrollBar bar(&parent, QStringLiteral("VScroll"));
-        QList<int> got;
-        bar.setChangeHandler([&] { got << bar.Value(); });
-        for (int i = 0; i < 4; i += 2)
-            got.clear(), bar.setMax(std::int16_t(set[i])), bar.setValue(std::int16_t(set[i + 1]));
-        QTEST(got, "seen"); // raised at once, inside the assignments
-        QCOMPARE(errorOf([&] { bar.setValue(std::int16_t(set[2] + 1)); }), int(ErrInvalidPropertyValue));
-    }
-
     void controlArrays()
     {
         QWidget frame;
@@ -325,18 +267,6 @@ private slots:
         DriveListBox box(&parent, "Drive1");
         const auto* combo = qobject_cast<QComboBox*>(box.widget());
         QCOMPARE(QStringList({combo->itemText(0), combo->itemText(1), combo->itemText(2)}), (QStringList{"c: [テスト]", "d:", "e: [外部]"}));
-        QStringList seen;
-        box.setChangeHandler([&] { seen << box.Drive(); });
-        box.setDrive("D: [x]"); // the letter counts, in either case
-        box.setDrive("d");
-        QCOMPARE(QList<int>({errorOf([&] { box.setDrive("q:"); }), errorOf([&] { box.setDrive(""); }), errorOf([&] { box.setDrive("xyz"); })}),
-                 QList<int>(3, ErrDeviceUnavailable));
-        box.setDrive("e:"); // an unavailable drive can be shown
-        QCOMPARE(seen, (QStringList{"d:", "e: [外部]"})); // once a change, at once
-        // A new drive table: the drive shown stays, or C: when it has gone.
-        setDriveTable({{'C', m_root, {}}, {'D', m_root + "/d", QStringLiteral("新")}});
-        box.refreshDrives();
-        QCOMPARE(box.Drive() + combo->itemText(1), QStringLiteral("c:d: [新]"));
         // The system's own table: on Windows its drives, as QDir::drives() has them; elsewhere C: the home
         // folder and Z: the root. It is read once for a path, and once for a scope however many paths it sees.
         resetDriveTable();
