@@ -10,7 +10,9 @@
 #include "platform/errors.h"
 #include "platform/filelist.h"
 #include "platform/image.h"
+#include "platform/pictures/picture.h"
 #include "platform/runtime.h"
+#include "platform/scrollbar.h"
 #include "platform/twips.h"
 #include "support/testforms.h"
 #include "viewer/viewerfit.h"
@@ -29,33 +31,63 @@ using namespace testsupport;
 using Op = std::function<long long()>;
 Q_DECLARE_METATYPE(Move)
 
-// The arithmetic, with cases at its edges.
+namespace {
+// The events a scroll bar's change handler saw while `steps` ran on it: the values, or the error raised.
+long long scrollEvents(const std::function<void(ScrollBar&)>& steps)
+{
+    QWidget parent;
+    ScrollBar bar(&parent, QStringLiteral("VScroll"));
+    long long seen = 0;
+    bar.setChangeHandler([&] { seen = seen * 100 + bar.Value() + 1; });
+    steps(bar);
+    return seen;
+}
+// Loads a picture file of a folder holding a.gif and the folder folder.gif.
+long long load(const char* path)
+{
+    static QTemporaryDir dir;
+    QDir(dir.path()).mkpath("folder.gif");
+    QFile(dir.filePath("a.gif")).open(QIODevice::WriteOnly);
+    return LoadPictureFile(dir.filePath(path)).isEmpty();
+}
+} // namespace
+
+// The arithmetic, with cases at its edges, and the runtime's operations with the errors they raise.
 class TestArithmetic : public QObject {
     Q_OBJECT
 private slots:
-    void arithmetic_data()
+    void operations_data()
     {
         QTest::addColumn<Op>("op");
-        QTest::addColumn<long long>("expected"); // -1 stands for error 6
+        QTest::addColumn<long long>("expected"); // negative: the run-time error of that number
         QTest::newRow("half a pixel rounds away from zero") << Op([] { return toPixels(22.5f, twipsPerPixel(96.0)); }) << 2LL;
         QTest::newRow("a negative place") << Op([] { return toPixels(-45.0f, twipsPerPixel(96.0)); }) << -3LL;
         QTest::newRow("144 dpi, pixels to twips and back") << Op([] { return toPixels(toTwips(120, twipsPerPixel(144.0)), 10.0f); }) << 120LL;
-        QTest::newRow("add overflows") << Op([] { return add32(2147483647, 1); }) << -1LL;
-        QTest::newRow("mul overflows") << Op([] { return mul32(46341, 46341); }) << -1LL;
+        QTest::newRow("add overflows") << Op([] { return add32(2147483647, 1); }) << -6LL;
+        QTest::newRow("mul overflows") << Op([] { return mul32(46341, 46341); }) << -6LL;
         QTest::newRow("trunc toward zero") << Op([] { return truncTo32(23.0 / 12) + truncTo32(-1.0 / 12); }) << 1LL;
-        QTest::newRow("trunc NaN") << Op([] { return truncTo32(std::nan("")); }) << -1LL;
-        QTest::newRow("narrow16 past the bottom") << Op([] { return narrowTo16(-32769); }) << -1LL;
+        QTest::newRow("trunc NaN") << Op([] { return truncTo32(std::nan("")); }) << -6LL;
+        QTest::newRow("narrow16 past the bottom") << Op([] { return narrowTo16(-32769); }) << -6LL;
         QTest::newRow("selection down to a short last row") << Op([] { return movedSelection(11, Move::Down, 14, 4); }) << 13LL;
         QTest::newRow("selection down from the last row stays") << Op([] { return movedSelection(12, Move::Down, 14, 4); }) << 12LL;
+        // The scroll bar's change event, raised at once inside the assignment (values seen + 1, in turn).
+        QTest::newRow("scroll: a new value") << Op([] { return scrollEvents([](ScrollBar& b) { b.setMax(5), b.setValue(3); }); }) << 4LL;
+        QTest::newRow("scroll: the same value, no event") << Op([] { return scrollEvents([](ScrollBar& b) { b.setMax(5), b.setValue(0), b.setMax(9); }); }) << 0LL;
+        QTest::newRow("scroll: Max lowered below Value moves it") << Op([] { return scrollEvents([](ScrollBar& b) { b.setMax(5), b.setValue(4), b.setMax(2); }); }) << 503LL;
+        QTest::newRow("scroll: the top of 16 bits") << Op([] { return scrollEvents([](ScrollBar& b) { b.setMax(32767), b.setValue(32767); }); }) << 32768LL;
+        QTest::newRow("scroll: a value beyond Max") << Op([] { return scrollEvents([](ScrollBar& b) { b.setMax(2), b.setValue(3); }); }) << -380LL;
+        // A picture file's load.
+        QTest::newRow("load: a missing file") << Op([] { return load("b.gif"); }) << -53LL;
+        QTest::newRow("load: a missing folder") << Op([] { return load("none/a.gif"); }) << -76LL;
+        QTest::newRow("load: a file as the folder") << Op([] { return load("a.gif/b.gif"); }) << -76LL;
+        QTest::newRow("load: a folder as the file") << Op([] { return load("folder.gif"); }) << -75LL;
     }
-    void arithmetic()
+    void operations()
     {
         QFETCH(Op, op);
-        QFETCH(long long, expected);
         long long got = 0;
         const int error = errorOf([&] { got = op(); });
-        QCOMPARE(error ? -1LL : got, expected);
-        QCOMPARE(error, expected == -1 ? int(ErrOverflow) : 0);
+        QTEST(error ? -error : got, "expected");
     }
 
     void pages_data()
