@@ -28,9 +28,7 @@
 
 using namespace testsupport;
 using MdlSelect::PhotoCount;
-using Change = std::function<void(const QString& root)>; // acts on the test drive's root folder
 enum class CDrive { Fixture, Missing, MissingHome };     // what C: stands for when the folder window opens
-Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(CDrive)
 
 // Test classes whose every test starts from the main window at 4 x 3 cells on a drive of its own.
@@ -244,32 +242,12 @@ private slots:
     }
 };
 
-// Changes under the program's feet: folders and drives that go away between the scan and a page, or
-// under the folder window's lists, and a home folder that is not there. Each gets an empty slot or a
-// message, and the program keeps what it showed and goes on. (A file deleted: TestAhead's.)
+// Changes under the folder window's feet: folders and drives that go away under its lists, and a home
+// folder that is not there. Each gets a message, and the list moves to the nearest folder still there.
+// (Files, folders and drives gone between two pages: TestAhead's.)
 class TestChanges : public WindowTest {
     Q_OBJECT
 private slots:
-    void changeBetweenPages_data()
-    {
-        QTest::addColumn<Change>("change");
-        QTest::newRow("folder deleted") << Change([](const QString& r) { QDir(r + "/photos").removeRecursively(); });
-        QTest::newRow("drive gone") << Change([](QString r) { platform::setDriveTable({{QChar('C'), r + "/gone", {}}}); });
-    }
-    void changeBetweenPages()
-    {
-        QFETCH(Change, change);
-        browse(w, t->drive.makeBmpFolder(QStringLiteral("photos"), 30));
-        change(t->drive.root());
-        static_cast<QScrollBar*>(w->VScroll.widget())->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the user's
-        QTRY_COMPARE(w->Caption(), QStringLiteral("Tarnavel（2 / 3）"));
-        for (int i = 0; i < 12; ++i) { // every slot an empty picture under its own name
-            QCOMPARE(w->Lbl_Photo[i].Caption(), QStringLiteral("p%1.bmp").arg(12 + i, 3, 10, QChar('0')));
-            QVERIFY(w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture());
-        }
-        QVERIFY(t->recorder.messages.isEmpty() && t->recorder.ends.isEmpty());
-    }
-
     void folderWindow_data()
     {
         QTest::addColumn<CDrive>("c");
@@ -332,34 +310,41 @@ class TestAhead : public WindowTest {
 private slots:
     void initTestCase() { platform::ThumbnailLoader::setCache(platform::ThumbnailCache(QString())); }
 
+    // A page change after the page's files changed: made ahead or not, each cell shows its file as it is
+    // now, or an empty picture under its name when its file, folder or drive has gone; never a message.
     void pageChangeShowsCurrentFile_data()
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<int>("decoded"); // thumbnails the page change had to make
-        for (const char* change : {"none", "rewritten", "replaced", "deleted"})
+        for (const char* change : {"none", "rewritten", "replaced", "deleted", "folder deleted", "drive gone"})
             QTest::newRow(change) << QString(change) << int(QByteArray(change) == "rewritten" || QByteArray(change) == "replaced");
     }
     void pageChangeShowsCurrentFile()
     {
         QFETCH(QString, change);
         const qint64 start = workerThumbnails();
-        const QString folder = makeFolder(24);
+        const QString folder = makeFolder(24), file = platform::toSystemPath(folder) + QStringLiteral("/p012.bmp");
         browse(w, folder);
         QTRY_COMPARE(workerThumbnails() - start, 24); // the first page, then the second made ahead
-        const QString file = platform::toSystemPath(folder) + QStringLiteral("/p012.bmp");
         QFile f(file);
-        QVERIFY(change == "none" || QFile::remove(file));
+        QVERIFY(change == "none" || change == "drive gone" || QFile::remove(file));
         if (change == "rewritten" || change == "replaced") { // the same size and a later time, or a larger file
             QVERIFY(writeFile(file, bmpBytes(change == "replaced" ? 210 : 200, 120, pictureColour(100))) && f.open(QIODevice::ReadWrite));
             QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(10), QFileDevice::FileModificationTime));
         }
+        if (change == "folder deleted")
+            QDir(QFileInfo(file).path()).removeRecursively();
+        if (change == "drive gone")
+            platform::setDriveTable({{QChar('C'), t->drive.root() + "/gone", {}}});
         const qint64 before = workerThumbnails();
-        w->VScroll.setValue(1);
+        static_cast<QScrollBar*>(w->VScroll.widget())->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the user's
+        QTRY_COMPARE(w->Caption(), QStringLiteral("Tarnavel（2 / 2）"));
         QTEST(int(workerThumbnails() - before), "decoded");
-        QVERIFY(change == "deleted" ? w->Img_Photo[0].Visible() && !w->Img_Photo[0].hasPicture() && w->Lbl_Photo[0].Caption() == "p012.bmp"
-                                    : slotShows(w, 0, change == "none" ? 12 : 100, QStringLiteral("p012.bmp")));
-        for (int i = 1; i < 12; ++i)
-            QVERIFY(slotShows(w, i, 12 + i));
+        const int empty = change == "deleted" ? 1 : change == "folder deleted" || change == "drive gone" ? 12 : 0; // the cells left empty
+        for (int i = 0; i < 12; ++i)
+            QVERIFY(i < empty ? w->Img_Photo[i].Visible() && !w->Img_Photo[i].hasPicture() && w->Lbl_Photo[i].Caption() == QStringLiteral("p%1.bmp").arg(12 + i, 3, 10, QChar('0'))
+                             : slotShows(w, i, i == 0 && change != "none" ? 100 : 12 + i, QStringLiteral("p%1.bmp").arg(12 + i, 3, 10, QChar('0'))));
+        QVERIFY(t->recorder.messages.isEmpty() && t->recorder.ends.isEmpty());
     }
 
     void userStopsWorkAhead_data()

@@ -77,10 +77,8 @@ private slots:
         QVERIFY2(m_centre, "the main window's centre is not known");
         // Both cores kept busy, as a loaded machine is.
         QProcess load[2];
-        for (QProcess& busy : load) {
-            busy.setStandardOutputFile(QProcess::nullDevice());
-            busy.start(QStringLiteral("yes"));
-        }
+        for (QProcess& busy : load)
+            busy.setStandardOutputFile(QProcess::nullDevice()), busy.start(QStringLiteral("yes"));
         // Asking a window's outer size before it is shown leaves its native window unmade: a window made
         // before it is placed is placed by its inner area, not by its frame.
         ResizeProbe unshown;
@@ -121,16 +119,12 @@ private slots:
             QPointer<FrmPhoto> viewer = static_cast<FrmPhoto*>(w);
             const QMargins f = checkOuterAgainstFrame(viewer);
             frame = serverFrame(viewer->winId()).value_or(QRect());
-            // A click on the close box at the right end of the title bar.
-            const QPoint box = frame.topRight() + QPoint(-10, f.top() / 2);
+            const QPoint box = frame.topRight() + QPoint(-10, f.top() / 2); // the close box, at the title bar's right end
             runTool("xdotool", {"mousemove", QString::number(box.x()), QString::number(box.y()), "click", "1"});
             closedByBox = QTest::qWaitFor([&] { return !viewer || !viewer->Loaded(); }, 5000);
-            if (!closedByBox)
-                viewer->close();
         });
         FrmSelect::Existing()->Img_Photo_Click(0);
-        QVERIFY(closedByBox);
-        QCOMPARE(frame.united(QRect(0, 0, 1280, 1024)), QRect(0, 0, 1280, 1024)); // inside the screen
+        QVERIFY(closedByBox && frame.united(QRect(0, 0, 1280, 1024)) == QRect(0, 0, 1280, 1024)); // inside the screen
         QTRY_COMPARE(FrmPhoto::Existing(), nullptr);
         QCOMPARE(FrmSelect::Existing()->Caption(), QStringLiteral("Tarnavel（1 / 1）"));
     }
@@ -143,7 +137,7 @@ private slots:
     void borderDragStorm()
     {
         QFETCH(bool, mainWindow);
-        auto* probe = mainWindow ? nullptr : new ResizeProbe(3315, 2220);
+        auto* probe = mainWindow ? nullptr : new ResizeProbe;
         const auto unload = qScopeGuard([probe] { if (probe) probe->Unload(); });
         if (probe) {
             probe->onResize = [](ResizeProbe&) { for (int i = 0; i < 5; ++i) Ra_Rav::YieldMessage(); };
@@ -153,10 +147,8 @@ private slots:
         QVERIFY(form && QTest::qWaitForWindowExposed(form));
         // What the window system does during a border drag: a burst of resizes of the top-level.
         QSize last;
-        for (int i = 0; i < 200 && form; ++i) {
-            form->resize(last = QSize(180 + (i * 97) % 700, 140 + (i * 61) % 520));
-            QTest::qWait(5);
-        }
+        for (int i = 0; i < 200 && form; ++i)
+            form->resize(last = QSize(180 + (i * 97) % 700, 140 + (i * 61) % 520)), QTest::qWait(5);
         // The main window keeps itself from getting too small; a probe keeps the drag's last size, and its
         // last resize event ran with it.
         QVERIFY2(form && form->Loaded() && m_recorder.ends.isEmpty(), "the window was destroyed or the program ended");
@@ -186,5 +178,5 @@ private:
     std::optional<QPoint> m_centre; // where the main window's centring puts its frame, in pixels
 };
 
-QTEST_MAIN(TestDesktopWindows)
+TARNAVEL_TEST_MAIN(TestDesktopWindows)
 #include "desktop_windows.moc"
