@@ -42,6 +42,17 @@ long long scrollEvents(const std::function<void(ScrollBar&)>& steps)
     steps(bar);
     return seen;
 }
+// What `use` gives of a control array of images, element 0 shown at design, elements 1 to 3 loaded.
+long long images(const std::function<long long(ControlArray<Image>&)>& use)
+{
+    QWidget frame;
+    ControlArray<Image> array(std::make_unique<Image>(&frame, QStringLiteral("Img_Photo")));
+    array[0].Move(60, 60, 600, 600);
+    array[0].setVisible(true);
+    for (int i = 1; i < 4; ++i)
+        array.Load(i);
+    return use(array);
+}
 // Loads a picture file of a folder holding a.gif and the folder folder.gif.
 long long load(const char* path)
 {
@@ -76,6 +87,11 @@ private slots:
         QTest::newRow("scroll: Max lowered below Value moves it") << Op([] { return scrollEvents([](ScrollBar& b) { b.setMax(5), b.setValue(4), b.setMax(2); }); }) << 503LL;
         QTest::newRow("scroll: the top of 16 bits") << Op([] { return scrollEvents([](ScrollBar& b) { b.setMax(32767), b.setValue(32767); }); }) << 32768LL;
         QTest::newRow("scroll: a value beyond Max") << Op([] { return scrollEvents([](ScrollBar& b) { b.setMax(2), b.setValue(3); }); }) << -380LL;
+        // Control arrays: a new element is a hidden copy of element 0's settings that knows its index.
+        QTest::newRow("array: a new element") << Op([] { return images([](ControlArray<Image>& a) { return a[3].Index() * 10 + a[3].Visible() + (a[3].Width() == a[0].Width()) * 100; }); }) << 130LL;
+        QTest::newRow("array: an element not loaded") << Op([] { return images([](ControlArray<Image>& a) { return a[4].Index(); }); }) << -9LL;
+        QTest::newRow("array: an element loaded twice") << Op([] { return images([](ControlArray<Image>& a) { a.Load(1); return 0; }); }) << -360LL;
+        QTest::newRow("array: past 16 bits") << Op([] { return images([](ControlArray<Image>& a) { a.Load(32768); return 0; }); }) << -9LL;
         // A picture file's load.
         QTest::newRow("load: a missing file") << Op([] { return load("b.gif"); }) << -53LL;
         QTest::newRow("load: a missing folder") << Op([] { return load("none/a.gif"); }) << -76LL;
@@ -164,22 +180,6 @@ private slots:
 class TestRuntime : public QObject {
     Q_OBJECT
 private slots:
-    void controlArrays()
-    {
-        QWidget frame;
-        ControlArray<Image> images(std::make_unique<Image>(&frame, QStringLiteral("Img_Photo")));
-        images[0].Move(60, 60, 600, 600);
-        images[0].setVisible(true);
-        for (int i = 1; i < 4; ++i)
-            images.Load(i);
-        const Image& copy = images[3]; // a hidden copy of element 0 that knows its index
-        QVERIFY(copy.Index() == 3 && !copy.Visible() && copy.widget()->parentWidget() == &frame && images.Count() == 4);
-        QCOMPARE(QRectF(copy.Left(), copy.Top(), copy.Width(), copy.Height()), QRectF(60, 60, 600, 600));
-        const QList<int> errors{errorOf([&] { images[4]; }), errorOf([&] { images[-1]; }), errorOf([&] { images.Load(1); }),
-                                errorOf([&] { images.Load(32768); }), errorOf([&] { images.Load(-1); })};
-        QCOMPARE(errors, (QList<int>{9, 9, 360, 9, 9}));
-    }
-
     void messagesAndUncaughtErrors()
     {
         QString seen;
