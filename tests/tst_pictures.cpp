@@ -1,7 +1,6 @@
 // Pictures: how far a file holds its picture, the thumbnail threads, the desktop's shared thumbnail cache,
 // and a hostile folder of broken, odd and huge pictures in the real window and viewer.
 
-#include "browser/frmselect.h"
 #include "platform/errors.h"
 #include "platform/pictures/picture.h"
 #include "platform/pictures/picturecheck.h"
@@ -9,16 +8,14 @@
 #include "platform/pictures/thumbnailloader.h"
 #include "support/browsefixture.h"
 #include "support/picturefiles.h"
-#include "support/testforms.h"
 #include "viewer/frmphoto.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-
-#include <QtTest>
+#include <QtEndian>
 
 using namespace platform;
 using namespace testsupport;
@@ -131,34 +128,6 @@ private slots:
         QVERIFY(file.setFileTime(QDateTime::fromMSecsSinceEpoch(was.mtime * 1000 + (was.mtimeNs / 1000000 + 500) % 1000), QFileDevice::FileModificationTime));
         QVERIFY(showsQuarters(loader.start(jobs).take(7, always)->image, {QuarterColours[3], QuarterColours[2], QuarterColours[1], QuarterColours[0]}));
     }
-    // A batch superseded by one of the same pictures in other slots gives nothing; the new one gives each
-    // slot its own picture, in any order of slots, and its errors.
-    void slotsGetTheirOwnPictures()
-    {
-        QList<ThumbnailJob> jobs = jobsFor({5, 0, 11, 3, 8, 1, 10, 2, 7, 4, 9, 6}, // even: on the workers, odd: on the caller
-                                           [](int n) { return bmpBytes(n % 2 ? 16 : BigW, n % 2 ? 12 : BigH, pictureColour(n)); });
-        const auto done = [] { return ThumbnailLoader::counts().onWorkers + ThumbnailLoader::counts().onCaller + ThumbnailLoader::counts().dropped; };
-        const qint64 before = done();
-        ThumbnailLoader loader;
-        ThumbnailLoader::resetPeak();
-        ThumbnailBatch old = loader.start(jobs);
-        for (int n = 0; n < 20; ++n) // superseded as fast as they come: what runs never outnumbers the threads
-            loader.start(jobs);
-        for (ThumbnailJob& job : jobs)
-            job.slot = 11 - job.slot; // the same pictures in the other slots
-        jobs.append({12, QStringLiteral("gone"), m_dir.filePath(QStringLiteral("gone.bmp")), QSize(30, 20)});
-        jobs.append({13, QStringLiteral("X:\\no drive"), QString(), QSize(30, 20), ErrDeviceUnavailable});
-        ThumbnailBatch batch = loader.start(jobs);
-        for (const ThumbnailJob& job : jobs.first(12)) {
-            const std::optional<ThumbnailResult> r = batch.take(job.slot, always);
-            QVERIFY2(!old.take(job.slot, always) && r && r->error == 0 && near(r->image.pixelColor(15, 10), pictureColour(11 - job.slot), 8),
-                     qPrintable(QString::number(job.slot)));
-        }
-        QCOMPARE(QList<int>({batch.take(12, always)->error, batch.take(13, always)->error}), QList<int>({ErrFileNotFound, ErrDeviceUnavailable}));
-        // Every job of the old batches was either never started or made and thrown away; none is lost.
-        QTRY_COMPARE(done() - before, qint64(21 * 6 + 13)); // light jobs not taken never run
-        QVERIFY(ThumbnailLoader::counts().peakRunning <= ThumbnailLoader::threadCount());
-    }
 
 private:
     // One file for each slot of `slotList`, of `bytes(slot)`, and the jobs that make them 30 x 20.
@@ -264,25 +233,6 @@ private slots:
         QVERIFY(!cache.covers(cache.root() + "2/a.jpg")); // a sibling whose name starts the same is outside
         const platform::FileStamp later{m_stamp.mtime + 1, 0, m_stamp.size};
         QVERIFY(cache.find(m_picture, later, flavour).isNull() && cache.failedBefore(m_picture, m_stamp) && !cache.failedBefore(m_picture, later));
-    }
-
-    void forUser_data()
-    {
-        QTest::addColumn<QByteArray>("xdg"); // "-": unset
-        QTest::addColumn<QByteArray>("home");
-        QTest::addColumn<QString>("root"); // empty: no cache
-        const bool off = testsupport::onWindows; // no cache on Windows, whatever the variables say
-        QTest::newRow("absolute XDG_CACHE_HOME") << QByteArray("/x/cache") << QByteArray("/h") << (off ? "" : "/x/cache/thumbnails");
-        QTest::newRow("relative one ignored") << QByteArray("x/cache") << QByteArray("/h") << (off ? "" : "/h/.cache/thumbnails");
-        QTest::newRow("no home") << QByteArray("-") << QByteArray("-") << QString();
-    }
-    void forUser()
-    {
-        QFETCH(QByteArray, xdg);
-        QFETCH(QByteArray, home);
-        xdg == "-" ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", xdg);
-        home == "-" ? qunsetenv("HOME") : qputenv("HOME", home);
-        QTEST(ThumbnailCache::forUser().root(), "root");
     }
 };
 

@@ -11,6 +11,7 @@
 #include "platform/filelist.h"
 #include "platform/image.h"
 #include "platform/pictures/picture.h"
+#include "platform/pictures/thumbnailcache.h"
 #include "platform/runtime.h"
 #include "platform/scrollbar.h"
 #include "platform/twips.h"
@@ -52,6 +53,16 @@ long long images(const std::function<long long(ControlArray<Image>&)>& use)
     for (int i = 1; i < 4; ++i)
         array.Load(i);
     return use(array);
+}
+// The root of the user's thumbnail cache with XDG_CACHE_HOME and HOME so (null: unset).
+QString cacheRoot(const char* xdg, const char* home)
+{
+    const QByteArray were[] = {qgetenv("XDG_CACHE_HOME"), qgetenv("HOME")};
+    xdg ? qputenv("XDG_CACHE_HOME", xdg) : qunsetenv("XDG_CACHE_HOME");
+    home ? qputenv("HOME", home) : qunsetenv("HOME");
+    const QString root = platform::ThumbnailCache::forUser().root();
+    qputenv("XDG_CACHE_HOME", were[0]), qputenv("HOME", were[1]);
+    return root;
 }
 // Loads a picture file of a folder holding a.gif and the folder folder.gif.
 long long load(const char* path)
@@ -126,6 +137,10 @@ private slots:
         row("array: an element not loaded", [] { return images([](ControlArray<Image>& a) { return a[4].Index(); }); }, "error 9");
         row("array: an element loaded twice", [] { return images([](ControlArray<Image>& a) { a.Load(1); return 0; }); }, "error 360");
         row("array: past 16 bits", [] { return images([](ControlArray<Image>& a) { a.Load(32768); return 0; }); }, "error 9");
+        // The desktop's thumbnail cache of this user (none on Windows, whatever the variables say).
+        row("cache: an absolute XDG_CACHE_HOME", [] { return cacheRoot("/x/cache", "/h"); }, onWindows ? "" : "/x/cache/thumbnails");
+        row("cache: a relative one, ignored", [] { return cacheRoot("x/cache", "/h"); }, onWindows ? "" : "/h/.cache/thumbnails");
+        row("cache: no home", [] { return cacheRoot(nullptr, nullptr); }, "");
         // A picture file's load.
         row("load: a missing file", [] { return load("b.gif"); }, "error 53");
         row("load: a missing folder", [] { return load("none/a.gif"); }, "error 76");

@@ -19,7 +19,7 @@
 
 using namespace testsupport;
 
-enum class Storm { Scroll, ScrollTwice, Grow, Shrink, MinimiseRestore, FolderCommand, Click, RightKey, ExitCommand, CloseBox,
+enum class Storm { Scroll, Grow, Shrink, MinimiseRestore, FolderCommand, Click, RightKey, ExitCommand, CloseBox,
                    ArrowBurst, PageDownBurst, WheelBurst, ArrowsAndResizeBurst }; // a burst: a change at each yield, atYield in all
 enum class Build { PageChange, Rebuild, FolderBuild };
 Q_DECLARE_METATYPE(Storm)
@@ -82,7 +82,7 @@ private slots:
         QTest::addColumn<Build>("build");
         QTest::addColumn<Storm>("storm");
         QTest::addColumn<int>("atYield");
-        const char* stormNames[] = {"scroll", "two scrolls", "grow", "shrink", "minimise", "folder command", "thumbnail click", "right key", "exit", "close box"};
+        const char* stormNames[] = {"scroll", "grow", "shrink", "minimise", "folder command", "thumbnail click", "right key", "exit", "close box"};
         // A page change yields once a slot (12); a rebuild to 3 x 3 once a slot and once a cell (18); a
         // folder build once a slot and once a cell of 4 x 3 (24).
         for (const auto& [build, buildName, yields] : {std::tuple{Build::PageChange, "page change", 12}, std::tuple{Build::Rebuild, "rebuild", 18},
@@ -126,7 +126,6 @@ private slots:
             if (burst || ++yields != atYield || !w)
                 return;
             switch (storm) {
-            case Storm::ScrollTwice: arrowDown(w); [[fallthrough]];
             case Storm::Scroll: arrowDown(w); break;
             case Storm::Grow: grow(w); break;
             case Storm::Shrink: shrink(w); break;

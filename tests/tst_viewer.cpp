@@ -14,7 +14,6 @@
 #include "viewer/viewerfit.h"
 
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>

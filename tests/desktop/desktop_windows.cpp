@@ -11,16 +11,15 @@
 #include "viewer/frmphoto.h"
 
 #include <QDeadlineTimer>
+#include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <optional>
 
 using platform::Form;
-using testsupport::ResizeProbe;
 
 namespace {
 
@@ -53,6 +52,18 @@ std::optional<QRect> serverFrame(WId window, QMargins* extents = nullptr)
 
 float px(int pixels) { return float(pixels) * platform::twipsPerPixel(); }
 
+// A form whose resize handler yields, as a rebuild does, and records the inner size it saw last.
+struct YieldingForm : Form {
+    YieldingForm() : Form(QStringLiteral("YieldingForm"), 3315, 2220) { menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)")); }
+    QSizeF seen;
+    void Form_Resize() override
+    {
+        seen = QSizeF(ScaleWidth(), ScaleHeight());
+        for (int i = 0; i < 5; ++i)
+            Ra_Rav::YieldMessage();
+    }
+};
+
 } // namespace
 
 class TestDesktopWindows : public QObject {
@@ -81,7 +92,7 @@ private slots:
             busy.setStandardOutputFile(QProcess::nullDevice()), busy.start(QStringLiteral("yes"));
         // Asking a window's outer size before it is shown leaves its native window unmade: a window made
         // before it is placed is placed by its inner area, not by its frame.
-        ResizeProbe unshown;
+        YieldingForm unshown;
         QVERIFY(unshown.Width() > 0 && !unshown.windowHandle());
         const int wm = qEnvironmentVariableIntValue("TARNAVEL_WM_PID");
         for (int start = 1; start <= 20; ++start) {
@@ -137,12 +148,10 @@ private slots:
     void borderDragStorm()
     {
         QFETCH(bool, mainWindow);
-        auto* probe = mainWindow ? nullptr : new ResizeProbe;
+        auto* probe = mainWindow ? nullptr : new YieldingForm;
         const auto unload = qScopeGuard([probe] { if (probe) probe->Unload(); });
-        if (probe) {
-            probe->onResize = [](ResizeProbe&) { for (int i = 0; i < 5; ++i) Ra_Rav::YieldMessage(); };
+        if (probe)
             probe->Show();
-        }
         QPointer<Form> form = probe ? static_cast<Form*>(probe) : FrmSelect::Existing();
         QVERIFY(form && QTest::qWaitForWindowExposed(form));
         // What the window system does during a border drag: a burst of resizes of the top-level.
@@ -154,8 +163,7 @@ private slots:
         QVERIFY2(form && form->Loaded() && m_recorder.ends.isEmpty(), "the window was destroyed or the program ended");
         QTRY_COMPARE_WITH_TIMEOUT(form->client()->size(), QSize(form->width(), form->height() - form->client()->y()), 5000);
         if (probe)
-            QTRY_VERIFY_WITH_TIMEOUT(form->size() == last && probe->seen.last().scaleWidth == form->ScaleWidth() &&
-                                         probe->seen.last().scaleHeight == form->ScaleHeight(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(form->size() == last && probe->seen == QSizeF(form->ScaleWidth(), form->ScaleHeight()), 10000);
     }
 
 private:

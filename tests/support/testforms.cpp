@@ -4,7 +4,6 @@
 #include "platform/runtime.h"
 
 #include <QElapsedTimer>
-#include <QMenuBar>
 #include <QPointer>
 #include <QTimer>
 
@@ -57,21 +56,6 @@ RuntimeRecorder::~RuntimeRecorder()
     platform::setMsgBoxHook({});
     platform::setNoFormsLeftHook({});
 }
-
-ResizeProbe::ResizeProbe(float clientWidth, float clientHeight) : Form(QStringLiteral("ResizeProbe"), clientWidth, clientHeight)
-{
-    menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"))->addAction(QStringLiteral("終了(&X)"));
-}
-
-void ResizeProbe::Form_Resize()
-{
-    ++m_depth;
-    seen << Seen{ScaleWidth(), ScaleHeight(), WindowState(), m_depth};
-    if (onResize)
-        onResize(*this);
-    --m_depth;
-}
-
 
 void whenModal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> act, bool* done, int timeoutMs)
 {

@@ -1,9 +1,6 @@
 #pragma once
 // What the tests share: several test classes in one executable, run-time errors and the runtime's
-// ends and messages recorded, a form that records its resize events, and modal windows driven as a user
-// drives them, closed whatever happens.
-
-#include "platform/form.h"
+// ends and messages recorded, and modal windows driven as a user drives them, closed whatever happens.
 
 #include <QApplication>
 #include <QList>
@@ -54,26 +51,6 @@ struct RuntimeRecorder {
     QStringList messages; // "title|text"
     int noFormsLeft = 0;
 };
-
-// A form that records its resize events: the inner size seen at each, and how deeply nested it ran;
-// `onResize` runs inside the handler, after the record.
-class ResizeProbe : public platform::Form {
-public:
-    ResizeProbe(float clientWidth = 3315, float clientHeight = 2220);
-    struct Seen {
-        float scaleWidth, scaleHeight;
-        int windowState, depth;
-    };
-    QList<Seen> seen;
-    std::function<void(ResizeProbe&)> onResize;
-
-protected:
-    void Form_Resize() override;
-
-private:
-    int m_depth = 0;
-};
-
 
 // Polls every 10 ms, up to `timeoutMs` of wall time, for a modal widget accepted by `match` that is
 // shown and active (holding the focus, so that a user could type into it), then runs `act` on it once
