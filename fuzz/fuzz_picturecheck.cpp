@@ -8,6 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+void check(bool holds, const char* what)
+{
+    if (!holds)
+        std::fprintf(stderr, "invariant broken: %s\n", what), std::abort();
+}
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace platform;
@@ -16,28 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const PictureKind kind = sniffPicture(bytes);
     const ClaimedSize claimed = pictureHeaderSize(bytes);
     const PictureEnd end = pictureEnd(bytes);
-    if (kind == PictureKind::Unknown && (claimed.isValid() || end != PictureEnd::Cut)) {
-        std::fprintf(stderr, "an unknown kind of file has a size or is whole\n");
-        std::abort();
-    }
-    if (claimed.isValid() && claimed.pixels() < claimed.width) {
-        std::fprintf(stderr, "pixel count below the width: %lld x %lld\n", (long long)claimed.width,
-                     (long long)claimed.height);
-        std::abort();
-    }
-    // The same bytes give the same answers.
-    if (sniffPicture(bytes) != kind || pictureEnd(bytes) != end
-        || pictureHeaderSize(bytes).width != claimed.width || pictureHeaderSize(bytes).height != claimed.height)
-        std::abort();
-    if (end == PictureEnd::Unterminated && kind != PictureKind::Jpeg)
-        std::abort();
+    check(kind != PictureKind::Unknown || (!claimed.isValid() && end == PictureEnd::Cut), "an unknown kind of file has a size or is whole");
+    check(!claimed.isValid() || claimed.pixels() >= claimed.width, "a pixel count below the width");
+    check(sniffPicture(bytes) == kind && pictureEnd(bytes) == end && pictureHeaderSize(bytes).width == claimed.width &&
+              pictureHeaderSize(bytes).height == claimed.height, "the same bytes give other answers");
+    check(end != PictureEnd::Unterminated || kind == PictureKind::Jpeg, "only a JPEG is unterminated");
     // Bitmaps only: the bit-field decoder's image is bounded by the bytes, the normalised copy too.
     if (kind == PictureKind::Bmp && end == PictureEnd::Whole) {
         const std::optional<QImage> own = decodeBitFieldBitmap(bytes);
-        if (own && qint64(own->width()) * own->height() > qint64(size) * 8)
-            std::abort();
-        if (normalisedBitmap(bytes).size() > qsizetype(size) + 14 + 40 + 1024)
-            std::abort();
+        check(!own || qint64(own->width()) * own->height() <= qint64(size) * 8, "a decoded bitmap larger than its bytes allow");
+        check(normalisedBitmap(bytes).size() <= qsizetype(size) + 14 + 40 + 1024, "a normalised bitmap larger than its bytes allow");
     }
     return 0;
 }

@@ -141,11 +141,26 @@ private slots:
         row("cache: an absolute XDG_CACHE_HOME", [] { return cacheRoot("/x/cache", "/h"); }, onWindows ? "" : "/x/cache/thumbnails");
         row("cache: a relative one, ignored", [] { return cacheRoot("x/cache", "/h"); }, onWindows ? "" : "/h/.cache/thumbnails");
         row("cache: no home", [] { return cacheRoot(nullptr, nullptr); }, "");
+        // An error no handler caught: the runtime's message, and the end, before the handler goes on.
+        row("an uncaught error", [] { RuntimeRecorder r; bool on = false; runHandler([&] { platform::raise(481), on = true; }); return r.messages.join(' ') + QString::number(r.ends.value(0) + on * 10); },
+            QCoreApplication::applicationName() + "|実行時エラー '481':\n\nピクチャが不正です。1");
         // A picture file's load.
         row("load: a missing file", [] { return load("b.gif"); }, "error 53");
         row("load: a missing folder", [] { return load("none/a.gif"); }, "error 76");
         row("load: a file as the folder", [] { return load("a.gif/b.gif"); }, "error 76");
         row("load: a folder as the file", [] { return load("folder.gif"); }, "error 75");
+    }
+    // A message box: the exclamation icon, the text, the title, one button.
+    void messageBox()
+    {
+        QString seen;
+        whenModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w); }, [&](QWidget* w) {
+            auto* box = static_cast<QMessageBox*>(w);
+            seen = QStringLiteral("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(box->icon()).arg(box->buttons().size());
+            box->button(QMessageBox::Ok)->click();
+        });
+        MsgBox(QStringLiteral("ﾌｧｲﾙがありませんでした。"), vbExclamation, QStringLiteral("Tarnavel"));
+        QCOMPARE(seen, QStringLiteral("Tarnavel|ﾌｧｲﾙがありませんでした。|%1|1").arg(QMessageBox::Warning));
     }
     void operations()
     {
@@ -156,30 +171,6 @@ private slots:
     }
 };
 
-// The runtime's promises to the windows.
-class TestRuntime : public QObject {
-    Q_OBJECT
-private slots:
-    void messagesAndUncaughtErrors()
-    {
-        QString seen;
-        whenModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w); }, [&](QWidget* w) {
-            auto* box = static_cast<QMessageBox*>(w);
-            seen = QStringLiteral("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(box->icon()).arg(box->buttons().size());
-            box->button(QMessageBox::Ok)->click();
-        });
-        MsgBox(QStringLiteral("ﾌｧｲﾙがありませんでした。"), vbExclamation, QStringLiteral("Tarnavel"));
-        QCOMPARE(seen, QStringLiteral("Tarnavel|ﾌｧｲﾙがありませんでした。|%1|1").arg(QMessageBox::Warning));
-        // An error no handler caught: the runtime's message, and the end, before the handler goes on.
-        RuntimeRecorder recorder;
-        runHandler([] {
-            platform::raise(ErrInvalidPicture); // not the C library's raise()
-            QFAIL("went on after the error");
-        });
-        QCOMPARE(recorder.messages, QStringList{QCoreApplication::applicationName() + "|実行時エラー '481':\n\nピクチャが不正です。"});
-        QCOMPARE(recorder.ends, QList<int>{1});
-    }
-};
 
 // Drives, paths, file listings and the drive and folder list controls, over folders made at run time.
 class TestFiles : public QObject {
@@ -349,5 +340,5 @@ private slots:
     }
 };
 
-TARNAVEL_TEST_MAIN(TestArithmetic, TestRuntime, TestFiles)
+TARNAVEL_TEST_MAIN(TestArithmetic, TestFiles)
 #include "tst_platform.moc"
