@@ -80,34 +80,12 @@ private slots:
     }
 };
 
-// Browsing a folder: the scan into the photo list, the page display and the keyboard. What arrives
-// while a page is being built is tried in tst_storms.
+// Browsing a folder: the keyboard, and the drive table read once a build. (The scan's order and its
+// kinds: the main road's names and the file listing's rows; what arrives while a page is being built:
+// tst_storms.)
 class TestBrowse : public WindowTest {
     Q_OBJECT
 private slots:
-    void scanOrderAndFlags_data()
-    {
-        QTest::addColumn<QList<int>>("flags"); // UseBmp, UseJpg, UseGif
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("all types, bitmap then JPEG then GIF") << QList<int>{1, 1, 1} << QStringList{"a.bmp", "Z.BMP", "c.jpg", "D.JPG", "b.gif"};
-        QTest::newRow("a flag other than 1 skips its type") << QList<int>{-1, 1, 2} << QStringList{"c.jpg", "D.JPG"};
-        QTest::newRow("all clear") << QList<int>{0, 0, 0} << QStringList{};
-    }
-    void scanOrderAndFlags()
-    {
-        QFETCH(QList<int>, flags);
-        QFETCH(QStringList, names);
-        const QString folder = t->drive.makeFolder(QStringLiteral("mixed"));
-        for (const QString name : {"b.gif", "a.bmp", "Z.BMP", "c.jpg", "D.JPG", "e.jpeg", "notes.txt"})
-            t->drive.writeBytes(folder, name, name.endsWith("gif") ? gifBytes(8, 8, Qt::red) : name.endsWith("bmp", Qt::CaseInsensitive) ? bmpBytes(8, 8, Qt::green) : jpegBytes(8, 8, Qt::blue));
-        std::tie(MdlSelect::UseBmp, MdlSelect::UseJpg, MdlSelect::UseGif) = std::tuple(flags[0], flags[1], flags[2]);
-        MdlSelect::PhotoFolder = folder;
-        w->ListPhotos();
-        QCOMPARE(PhotoCount, names.size());
-        QCOMPARE(t->recorder.messages, names.isEmpty() ? QStringList{"Tarnavel|ﾌｧｲﾙがありませんでした。"} : QStringList{});
-        QVERIFY(names.isEmpty() || w->PhotoNames == names);
-    }
-
     void keys_data()
     {
         QTest::addColumn<QList<int>>("keys"); // 0: a resize to 5 x 4 cells

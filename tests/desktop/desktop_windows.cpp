@@ -139,15 +139,15 @@ private slots:
         QTRY_COMPARE(FrmPhoto::Existing(), nullptr);
         QCOMPARE(FrmSelect::Existing()->Caption(), QStringLiteral("Tarnavel（1 / 1）"));
     }
-    void borderDragStorm_data()
-    {
-        QTest::addColumn<bool>("mainWindow");
-        QTest::newRow("main window") << true;
-        QTest::newRow("form yielding in its resize handler") << false;
-    }
     void borderDragStorm()
     {
-        QFETCH(bool, mainWindow);
+        for (const bool mainWindow : {true, false})
+            borderDrag(mainWindow);
+    }
+
+private:
+    void borderDrag(bool mainWindow)
+    {
         auto* probe = mainWindow ? nullptr : new YieldingForm;
         const auto unload = qScopeGuard([probe] { if (probe) probe->Unload(); });
         if (probe)
@@ -165,8 +165,6 @@ private slots:
         if (probe)
             QTRY_VERIFY_WITH_TIMEOUT(form->size() == last && probe->seen == QSizeF(form->ScaleWidth(), form->ScaleHeight()), 10000);
     }
-
-private:
     // Outer minus inner sizes, and the outer top-left, of a shown form against the server's frame.
     // Returns the frame's widths.
     QMargins checkOuterAgainstFrame(Form* form)

@@ -9,7 +9,7 @@
 
 namespace testsupport {
 
-int runTestClass(QObject& test, const QStringList& arguments)
+int runTestClass(QObject&& test, const QStringList& arguments)
 {
     QStringList kept{arguments.value(0)};
     int names = 0, ours = 0;

@@ -20,19 +20,13 @@ constexpr bool onWindows = false;
 
 // Runs `test` with the command line's options, and only when the line names no test function or
 // names one of its own (then only those): several test classes share one executable.
-int runTestClass(QObject& test, const QStringList& arguments);
-template <class Test>
-int runTestClassOf(const QStringList& arguments)
-{
-    Test test;
-    return runTestClass(test, arguments);
-}
+int runTestClass(QObject&& test, const QStringList& arguments);
 template <class... Tests>
 int runTests(int argc, char** argv)
 {
     QApplication application(argc, argv);
     int failed = 0;
-    ((failed += runTestClassOf<Tests>(QApplication::arguments())), ...); // in order
+    ((failed += runTestClass(Tests(), QApplication::arguments())), ...); // in order
     return failed;
 }
 
