@@ -192,13 +192,9 @@ private slots:
             QVERIFY(f->Drive1.Drive().startsWith("c:") && f->Dir1.Path() == "C:\\" && f->lbl_path.Caption() == "C:\\" && MdlSelect::ChosenFolder.isEmpty());
             QVERIFY(f->ChkPhoto[0].Value() == 1 && f->ChkPhoto[1].Value() == 1 && f->ChkPhoto[2].Value() == 1);
             f->Dir1.setPath(next);
-            if (how == "vanish")
-                QDir(t->drive.root() + '/' + target).removeRecursively();
+            QVERIFY(how != "vanish" || QDir(t->drive.root() + '/' + target).removeRecursively());
             static_cast<QCheckBox*>(f->ChkPhoto[1].widget())->click(); // stored by OK only
-            if (how == "close")
-                f->close();
-            else
-                clickThroughWindow((how == "cancel" ? f->Com_Cancel : f->Com_Ok).widget());
+            how == "close" ? void(f->close()) : clickThroughWindow((how == "cancel" ? f->Com_Cancel : f->Com_Ok).widget());
         }));
         probe.stop();
         const bool ok = how == "ok", left = how == "cancel" || how == "close";
@@ -262,13 +258,10 @@ private slots:
             window->Drive1.setDrive(start.left(2)), window->Dir1.setPath(start);
         QVERIFY(gone.isEmpty() || QDir(root + '/' + gone).removeRecursively());
         auto* list = static_cast<QListWidget*>(window->Dir1.widget());
-        if (act.endsWith(':')) {
+        if (act.endsWith(':'))
             window->Drive1.setDrive(act);
-        } else if (!act.isEmpty()) {
-            list->setCurrentItem(list->findItems(act, Qt::MatchExactly).value(0));
-            list->setFocus();
-            QTest::keyClick(list, Qt::Key_Return);
-        }
+        else if (!act.isEmpty()) // the entry opened with Enter
+            list->setCurrentItem(list->findItems(act, Qt::MatchExactly).value(0)), list->setFocus(), QTest::keyClick(list, Qt::Key_Return);
         QTRY_COMPARE(t->recorder.messages, message.isEmpty() ? QStringList() : QStringList{"Tarnavel|" + message});
         QTRY_COMPARE(window->lbl_path.Caption() + '|' + window->Dir1.Path(), path + '|' + path);
         QVERIFY(t->recorder.ends.isEmpty());

@@ -76,8 +76,8 @@ private slots:
 // empty slots; a batch that a newer one superseded gives nothing; only small pictures are decoded on
 // the asking thread. (Page builds interrupted by events are the storm tests' part.)
 namespace {
-constexpr int BigW = 200, BigH = 150; // bitmaps well above ThumbnailLoader::LightFileBytes
 const auto always = [] { return true; };
+QImage filled(QSize size, QColor colour) { QImage image(size, QImage::Format_RGB32); image.fill(colour); return image; }
 } // namespace
 
 class TestThumbnails : public QObject {
@@ -90,7 +90,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("onCaller"); // decoded on the asking thread rather than a worker
         QTest::addColumn<QByteArray>("rewrite"); // then written over the file within the same second
-        const QImage small = quarteredImage(96, 64), large = quarteredImage(BigW, BigH);
+        const QImage small = quarteredImage(96, 64), large = quarteredImage(200, 150); // large: above the small-file size
         QTest::newRow("large bitmap, rewritten in the same second") << bmpOf(large) << false << bmpOf(large.mirrored(true, true));
         QTest::newRow("small JPEG") << jpegBytes(small, 95) << true << QByteArray();
         QTest::newRow("large bitmap stored top row first") << bmpOf(large, {.topDown = true}) << false << QByteArray();
@@ -106,8 +106,9 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, onCaller);
         QFETCH(QByteArray, rewrite);
-        const QList<ThumbnailJob> jobs = jobsFor({7}, [&](int) { return bytes; });
-        const QString path = jobs[0].systemPath;
+        const QString path = m_dir.filePath(QStringLiteral("p7"));
+        QVERIFY(writeFile(path, bytes));
+        const QList<ThumbnailJob> jobs{{7, path, path, QSize(30, 20)}};
         const qint64 before = ThumbnailLoader::counts().onCaller;
         ThumbnailLoader loader;
         const std::optional<ThumbnailResult> pooled = loader.start(jobs).take(7, always);
@@ -121,25 +122,13 @@ private slots:
             return;
         const ThumbnailCache cache(m_dir.filePath("cache"));
         QVERIFY(ThumbnailLoader::waitForWrites(20000) && !cache.find(path, was, 128).isNull()); // written,
-        QImage theirs(128, 96, QImage::Format_RGB32); // and read: another program's entry for the file as it is
-        theirs.fill(Qt::magenta);
-        QVERIFY(cache.store(path, was, 128, theirs) && near(loader.start(jobs).take(7, always)->image.pixelColor(15, 10), Qt::magenta, 8));
+        QVERIFY(cache.store(path, was, 128, filled({128, 96}, Qt::magenta)) && near(loader.start(jobs).take(7, always)->image.pixelColor(15, 10), Qt::magenta, 8));
         QVERIFY(writeFile(path, rewrite) && file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(QDateTime::fromMSecsSinceEpoch(was.mtime * 1000 + (was.mtimeNs / 1000000 + 500) % 1000), QFileDevice::FileModificationTime));
         QVERIFY(showsQuarters(loader.start(jobs).take(7, always)->image, {QuarterColours[3], QuarterColours[2], QuarterColours[1], QuarterColours[0]}));
     }
 
 private:
-    // One file for each slot of `slotList`, of `bytes(slot)`, and the jobs that make them 30 x 20.
-    QList<ThumbnailJob> jobsFor(const QList<int>& slotList, const std::function<QByteArray(int)>& bytes)
-    {
-        QList<ThumbnailJob> jobs;
-        for (int slot : slotList) {
-            const QString path = m_dir.filePath(QStringLiteral("p%1").arg(slot));
-            jobs.append({slot, path, writeFile(path, bytes(slot)) ? path : QString(), QSize(30, 20)});
-        }
-        return jobs;
-    }
     QTemporaryDir m_dir;
 };
 
@@ -149,7 +138,6 @@ namespace {
 QByteArray md5Name(const QByteArray& uri) { return QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex() + ".png"; }
 QColor colourOf(const QImage& image) { return image.isNull() ? QColor() : image.pixelColor(0, 0); }
 QByteArray contents(const QString& path) { QFile file(path); return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(); }
-QImage filled(QSize size, QColor colour) { QImage image(size, QImage::Format_RGB32); image.fill(colour); return image; }
 } // namespace
 
 class TestThumbCache : public QObject {
