@@ -256,10 +256,7 @@ private slots:
             link("a.jpeg", "link.jpg"), link("nothing-here", "dead.jpg"), link("folder.jpg", "dirlink.jpg");
         QCOMPARE(Dir("C:\\*.jpeg"), QStringLiteral("a.jpeg")); // a listing in progress
         QStringList got;
-        QTEST(errorOf([&] {
-                  for (QString name = Dir(pattern); !name.isEmpty() && got.size() <= names.size(); name = Dir())
-                      got << name;
-              }), "error");
+        QTEST(errorOf([&] { for (QString name = Dir(pattern); !name.isEmpty() && got.size() <= names.size(); name = Dir()) got << name; }), "error");
         QCOMPARE(got, names);
         QCOMPARE(errorOf([] { Dir(); }), int(ErrInvalidCall)); // the listing has ended
     }

@@ -16,11 +16,7 @@ BrowseFixture::BrowseFixture() { platform::setDriveTable({{QChar('C'), m_dir.pat
 
 BrowseFixture::~BrowseFixture() { platform::resetDriveTable(); }
 
-QString BrowseFixture::makeFolder(const QString& name)
-{
-    QDir(m_dir.path()).mkpath(name);
-    return QStringLiteral("C:\\") + QString(name).replace('/', '\\');
-}
+QString BrowseFixture::makeFolder(const QString& name) { return QDir(m_dir.path()).mkpath(name), QStringLiteral("C:\\") + QString(name).replace('/', '\\'); }
 
 QString BrowseFixture::makeBmpFolder(const QString& name, int count, QSize size)
 {
@@ -30,10 +26,7 @@ QString BrowseFixture::makeBmpFolder(const QString& name, int count, QSize size)
     return folder;
 }
 
-void BrowseFixture::writeBytes(const QString& folder, const QString& file, const QByteArray& bytes)
-{
-    writeFile(platform::toSystemPath(folder) + '/' + file, bytes);
-}
+void BrowseFixture::writeBytes(const QString& folder, const QString& file, const QByteArray& bytes) { writeFile(platform::toSystemPath(folder) + '/' + file, bytes); }
 
 FrmSelect* startMainWindow(bool grid)
 {

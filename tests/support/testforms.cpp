@@ -37,10 +37,8 @@ int errorOf(const std::function<void()>& action)
 
 void settle()
 {
-    for (int pass = 0; pass < 2; ++pass) { // what the first pass delivers may post more
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents();
-    }
+    for (int pass = 0; pass < 2; ++pass) // what the first pass delivers may post more
+        QCoreApplication::processEvents(), QCoreApplication::sendPostedEvents();
 }
 
 RuntimeRecorder::RuntimeRecorder()
