@@ -9,6 +9,14 @@
 #include <algorithm>
 #include <atomic>
 
+#ifndef Q_OS_WIN
+#include <QFile>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <unistd.h>
+#endif
+
 namespace platform {
 
 namespace {
@@ -64,9 +72,41 @@ bool isVolumeMountPoint(const QString& mountPoint)
     return false;
 }
 
+// The mount points of removable and extra volumes, in mount-point order, from the kernel's mount table.
+// It is read again only when the kernel says it changed (a mount or an unmount makes the open table
+// poll with POLLPRI), and when `again` asks: no statfs, and one read however many paths are translated.
+QStringList volumeMountPoints(bool again)
+{
+    static std::mutex mutex;
+    static int table = -1;
+    static QStringList points;
+    const std::lock_guard lock(mutex);
+    pollfd changed{table, POLLPRI, 0};
+    if (table >= 0 && !again && !(::poll(&changed, 1, 0) > 0 && (changed.revents & (POLLPRI | POLLERR))))
+        return points;
+    if (table < 0)
+        table = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    ++g_tableReads;
+    QByteArray text;
+    char buffer[8192];
+    ::lseek(table, 0, SEEK_SET);
+    for (ssize_t n; table >= 0 && (n = ::read(table, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, n);
+    points.clear();
+    for (const QByteArray& line : text.split('\n')) {
+        QByteArray point = line.split(' ').value(4); // "\040" and the like stand for spaces and other bytes
+        for (qsizetype i = point.indexOf('\\'); i >= 0 && i + 3 < point.size(); i = point.indexOf('\\', i + 1))
+            point.replace(i, 4, QByteArray(1, char(point.mid(i + 1, 3).toInt(nullptr, 8))));
+        const QString path = QFile::decodeName(point);
+        if (isVolumeMountPoint(path) && !points.contains(path))
+            points.append(path);
+    }
+    std::sort(points.begin(), points.end());
+    return points;
+}
+
 QList<DriveInfo> systemDrives()
 {
-    ++g_tableReads;
     QList<DriveInfo> table;
     // C: is the home folder while it can be listed, else the root, so that C: always stands for a place.
     const QFileInfo home(QDir::homePath());
@@ -74,25 +114,11 @@ QList<DriveInfo> systemDrives()
         table.append({QLatin1Char('C'), QDir::homePath(), QStringLiteral("ホーム")});
     else
         table.append({QLatin1Char('C'), QStringLiteral("/"), QStringLiteral("ルート")});
-
-    QList<QStorageInfo> volumes;
-    const QList<QStorageInfo> mounted = QStorageInfo::mountedVolumes();
-    for (const QStorageInfo& v : mounted) {
-        if (v.isValid() && v.isReady() && isVolumeMountPoint(v.rootPath()))
-            volumes.append(v);
-    }
-    std::sort(volumes.begin(), volumes.end(),
-              [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
-
+    // D:, E:, ... for the volumes that can be listed, named after their mount points' folders.
     char16_t letter = u'D';
-    for (const QStorageInfo& v : volumes) {
-        if (letter == u'Z')
-            break;
-        QString label = v.name();
-        if (label.isEmpty())
-            label = QFileInfo(v.rootPath()).fileName();
-        table.append({QChar(letter), v.rootPath(), label});
-        ++letter;
+    for (const QString& point : volumeMountPoints(false)) {
+        if (letter < u'Z' && QFileInfo(point).isDir())
+            table.append({QChar(letter++), point, QFileInfo(point).fileName()});
     }
     table.append({QLatin1Char('Z'), QStringLiteral("/"), QStringLiteral("ルート")});
     return table;
@@ -147,6 +173,9 @@ void setDriveTable(const QList<DriveInfo>& table)
 void resetDriveTable()
 {
     overrideTable().reset();
+#ifndef Q_OS_WIN
+    volumeMountPoints(true);
+#endif
 }
 
 namespace {

@@ -19,12 +19,12 @@ struct DriveInfo {
 };
 
 // The drive table, in letter order: the table setDriveTable set; else, inside a DriveTableScope, the
-// system's table as the scope first read it; else the system's table read now (on Linux one read of
-// the mount table, and a statfs for each mounted volume).
+// system's table as the scope first read it; else the system's table read now (on Linux the kernel's
+// mount table is read again only after a mount or an unmount, and no volume is statfs'd).
 QList<DriveInfo> drives();
 // Replaces the drive table (tests: a temporary folder as "C:", a missing folder to provoke error 68).
 void setDriveTable(const QList<DriveInfo>& table);
-// Goes back to the system's own drives.
+// Goes back to the system's own drives, read afresh.
 void resetDriveTable();
 std::optional<DriveInfo> driveOf(QChar letter);
 // True when the drive is in the table and its root folder can be listed.
