@@ -108,7 +108,7 @@ private slots:
         QFETCH(QByteArray, rewrite);
         const QString path = m_dir.filePath(QStringLiteral("p7"));
         QVERIFY(writeFile(path, bytes));
-        const QList<ThumbnailJob> jobs{{7, path, path, QSize(30, 20)}};
+        const QList<ThumbnailJob> jobs{{7, path, path, QSize(30, 20), 0, {}}};
         const qint64 before = ThumbnailLoader::counts().onCaller;
         ThumbnailLoader loader;
         const std::optional<ThumbnailResult> pooled = loader.start(jobs).take(7, always);

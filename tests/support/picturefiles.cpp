@@ -157,7 +157,7 @@ QByteArray bmpOf(const QImage& picture, const BmpLayout& l)
     const int palette = l.bpp <= 8 ? l.paletteEntries : 0, inHeader = l.headerSize >= 52 && l.headerSize != 64;
     QByteArray b("BM");
     put(b, 0, 8);
-    put(b, 14 + l.headerSize + (inHeader ? 0 : masks * 4) + palette * entry | qint64(l.headerSize) << 32, 8);
+    put(b, (14 + l.headerSize + (inHeader ? 0 : masks * 4) + palette * entry) | qint64(l.headerSize) << 32, 8);
     if (l.headerSize == 12)
         put(b, w | h << 16 | qint64(1 | l.bpp << 16) << 32, 8);
     else
