@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTransform>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -123,23 +124,33 @@ QImage jpegDecode(const QByteArray& data, QSize scaledSize, int orientation, boo
 // libjpeg's warnings, which Qt's reader only logs (and only its first), gathered for the decodes of
 // the thread that set it.
 thread_local QStringList* t_jpegWarnings = nullptr;
+thread_local bool t_forwarding = false;
 std::atomic<QtMessageHandler> g_nextHandler{nullptr};
 
 void gatherJpegWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (t_jpegWarnings && context.category && std::strcmp(context.category, "qt.gui.imageio.jpeg") == 0)
+    if (t_jpegWarnings && context.category && std::strcmp(context.category, "qt.gui.imageio.jpeg") == 0) {
         t_jpegWarnings->append(message);
-    else if (const QtMessageHandler next = g_nextHandler.load())
-        next(type, context, message);
+        return;
+    }
+    const QtMessageHandler next = g_nextHandler.load();
+    if (!next || t_forwarding) { // a handler that hands messages back to this one ends the round here
+        std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
+        return;
+    }
+    t_forwarding = true;
+    next(type, context, message);
+    t_forwarding = false;
 }
 
-// Gathers the JPEG decoder's warnings on this thread while it lives.
+// Gathers the JPEG decoder's warnings on this thread while it lives. The handler is installed again
+// for each decode, as another may have replaced it since (Qt Test does, for each test class it runs).
 class JpegWarnings {
 public:
     JpegWarnings()
     {
-        static std::once_flag once;
-        std::call_once(once, [] { g_nextHandler = qInstallMessageHandler(gatherJpegWarnings); });
+        if (const QtMessageHandler previous = qInstallMessageHandler(gatherJpegWarnings); previous != gatherJpegWarnings)
+            g_nextHandler = previous;
         t_jpegWarnings = &m_warnings;
     }
     ~JpegWarnings() { t_jpegWarnings = nullptr; }
