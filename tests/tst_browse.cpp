@@ -128,15 +128,16 @@ private slots:
         QVERIFY(w->Caption() == pagemath::pageCaption(page, w->VScroll.Max()) && w->SelectedCell() == cell);
     }
 
-    // On the system's own drive table (C: the home folder): a page change reads it once, not once a cell,
-    // and so do the pages made ahead and a rebuild.
+    // On the system's own drive table (C: the home folder): a page change reads it once on Windows, not
+    // once a cell, and so do the pages made ahead and a rebuild; on Linux none of them reads the mount table.
     void driveTableReadOncePerBuild()
     {
         const QByteArray home = qgetenv("HOME");
         const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
         qputenv("HOME", QFile::encodeName(t->drive.root()));
-        platform::resetDriveTable();
-        browse(w, t->drive.makeBmpFolder(QStringLiteral("reads"), 40, QSize(200, 120)));
+        t->drive.makeBmpFolder(QStringLiteral("reads"), 40, QSize(200, 120));
+        platform::resetDriveTable(); // the system's drives: on Windows the folder is on a real drive
+        browse(w, platform::toWindowsPath(t->drive.root() + QStringLiteral("/reads")));
         settle();
         QList<int> reads{platform::driveTableReads()};
         w->VScroll.setValue(1);
@@ -144,7 +145,8 @@ private slots:
         QTRY_VERIFY(w->pageBuild().aheadJobs() > 0);
         reads << platform::driveTableReads();
         w->setWidth(w->Width() + 1860); // a fifth column
-        QCOMPARE(reads << platform::driveTableReads(), (QList<int>{reads[0], reads[0] + 1, reads[0] + 2, reads[0] + 3}));
+        const int r = onWindows ? 1 : 0;
+        QCOMPARE(reads << platform::driveTableReads(), (QList<int>{reads[0], reads[0] + r, reads[0] + 2 * r, reads[0] + 3 * r}));
     }
 };
 
@@ -186,7 +188,7 @@ private slots:
                 ++looks, notBusy += w->MnuFolder.Enabled() || w->FraPhoto.Visible() || platform::Screen::MousePointer() != platform::vbHourglass;
         });
         probe.start(0);
-        QVERIFY(runFolderCommand(w, [=](FrmFolder* f) {
+        QVERIFY(runFolderCommand(w, [=, this](FrmFolder* f) {
             const QRect screen = f->screen()->geometry(), outer = f->frameGeometry(); // centred by its outer size
             QVERIFY(qAbs(outer.left() - (screen.width() - outer.width()) / 2) <= 1 && qAbs(outer.top() - (screen.height() - outer.height()) / 2) <= 1);
             QVERIFY(f->Drive1.Drive().startsWith("c:") && f->Dir1.Path() == "C:\\" && f->lbl_path.Caption() == "C:\\" && MdlSelect::ChosenFolder.isEmpty());

@@ -28,7 +28,7 @@ for n in $(seq 90 160); do
     [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     xvfb=$!
-    ours() { [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; }
+    ours() { [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; }
     if await "$xvfb" ours; then pids=("$xvfb"); export DISPLAY=":$n"; break; fi
     kill "$xvfb" 2>/dev/null
 done
