@@ -84,11 +84,14 @@ private slots:
         QTest::addColumn<int>("atYield");
         const char* stormNames[] = {"scroll", "grow", "shrink", "minimise", "folder command", "thumbnail click", "right key", "exit", "close box"};
         // A page change yields once a slot (12); a rebuild to 3 x 3 once a slot and once a cell (18); a
-        // folder build once a slot and once a cell of 4 x 3 (24).
-        for (const auto& [build, buildName, yields] : {std::tuple{Build::PageChange, "page change", 12}, std::tuple{Build::Rebuild, "rebuild", 18},
-                                                       std::tuple{Build::FolderBuild, "folder build", 24}})
+        // folder build once a slot and once a cell of 4 x 3 (24). The storm comes at the build's first two
+        // yields, on either side of its turn from cells to slots, and at its last two.
+        using Yields = QList<int>;
+        for (const auto& [build, buildName, yields] : {std::tuple{Build::PageChange, "page change", Yields{1, 2, 6, 11, 12}},
+                                                       std::tuple{Build::Rebuild, "rebuild", Yields{1, 2, 9, 10, 17, 18}},
+                                                       std::tuple{Build::FolderBuild, "folder build", Yields{1, 2, 12, 13, 23, 24}}})
             for (int storm = 0; storm <= int(Storm::CloseBox); ++storm)
-                for (int at = 1; at <= yields; ++at)
+                for (int at : yields)
                     QTest::addRow("%s, %s at yield %d", buildName, stormNames[storm], at) << build << Storm(storm) << at;
         // Page changes in bursts, each delivered from inside the yields of the display it overtakes, as a held
         // key or a spun wheel sends them: the newest page wins, one display at most is on the stack, and the
