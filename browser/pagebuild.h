@@ -79,8 +79,9 @@ public:
     // for, or when `ticket`'s build stopped being current meanwhile.
     std::optional<platform::ThumbnailResult> takeThumbnail(const Ticket& ticket, int slot);
 
-    // Records that a display of page `page` has ended with its caption written.
+    // Records that a display of page `page` has ended with its caption written; -1 before any.
     void pageShown(std::int32_t page);
+    std::int32_t shownPage() const { return m_shownPage; }
     // Once no rebuild or folder build runs: shows the page the scroll bar stands on when it is not the
     // one shown last (a change of the scroll bar that arrived while no page could be shown).
     void showScrolledPage();

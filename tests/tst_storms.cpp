@@ -42,6 +42,7 @@ void verifyScrolledPageShown(FrmSelect* w)
 {
     QVERIFY(w->FraPhoto.Visible() && w->ShownPageSize == w->PageSize && w->LoadedCount >= w->PageSize);
     QCOMPARE(w->Caption(), pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
+    QCOMPARE(w->pageBuild().shownPage(), w->VScroll.Value()); // no overtaken display ended after it
     const int first = w->VScroll.Value() * w->PageSize;
     for (int i = 0; i < w->LoadedCount; ++i) {
         const QString name = i < w->PageSize ? w->PhotoNames.value(first + i) : QString();
@@ -119,7 +120,10 @@ private slots:
                 static_cast<QAbstractButton*>(FrmFolder::Existing()->Com_Ok.widget())->click();
             });
         int yields = 0, delivered = 1; // (a burst's first change is the build's own)
+        bool lagged = false; // a yield at which the caption was not the page of the scroll bar's last change
         platform::setYieldHook([&] {
+            const bool direct = storm == Storm::ArrowBurst || storm == Storm::WheelBurst; // (a key's change comes posted)
+            lagged = lagged || (direct && w && w->Caption() != pagemath::pageCaption(w->VScroll.Value(), w->VScroll.Max()));
             if (burst && w && delivered < atYield) {
                 if (storm == Storm::ArrowsAndResizeBurst && delivered++ == atYield / 2)
                     return grow(w); // a rebuild from the first page, in the middle of the burst
@@ -172,7 +176,7 @@ private slots:
         verifyScrolledPageShown(w);
         QVERIFY(storm != Storm::RightKey || build == Build::PageChange || w->SelectedCell() == 0); // keys do nothing while a rebuild or a folder build runs
         QVERIFY(w->pageBuild().peakDisplays() <= 1 && platform::ThumbnailLoader::counts().peakRunning <= platform::ThumbnailLoader::threadCount());
-        QVERIFY(!burst || storm == Storm::ArrowsAndResizeBurst || w->VScroll.Value() == atYield); // no change lost
+        QVERIFY(!burst || storm == Storm::ArrowsAndResizeBurst || (w->VScroll.Value() == atYield && !lagged)); // no change lost, none shown late
     }
 };
 
