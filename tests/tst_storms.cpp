@@ -86,7 +86,7 @@ private slots:
         const char* stormNames[] = {"scroll", "grow", "shrink", "minimise", "folder command", "thumbnail click", "right key", "exit", "close box"};
         // A page change yields once a slot (12); a rebuild to 3 x 3 once a slot and once a cell (18); a
         // folder build once a slot and once a cell of 4 x 3 (24). The storm comes at the build's first two
-        // yields, on either side of its turn from cells to slots, and at its last two.
+        // yields, on either side of its turn from cells to slots (a page change's middle), and at its last two.
         using Yields = QList<int>;
         for (const auto& [build, buildName, yields] : {std::tuple{Build::PageChange, "page change", Yields{1, 2, 6, 11, 12}},
                                                        std::tuple{Build::Rebuild, "rebuild", Yields{1, 2, 9, 10, 17, 18}},
