@@ -81,11 +81,10 @@ QStringList volumeMountPoints(bool again)
     static int table = -1;
     static QStringList points;
     const std::lock_guard lock(mutex);
-    pollfd changed{table, POLLPRI, 0};
-    if (table >= 0 && !again && !(::poll(&changed, 1, 0) > 0 && (changed.revents & (POLLPRI | POLLERR))))
-        return points;
     if (table < 0)
         table = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    else if (pollfd changed{table, POLLPRI, 0}; !again && (::poll(&changed, 1, 0) <= 0 || !(changed.revents & (POLLPRI | POLLERR))))
+        return points; // unchanged since the last read
     ++g_tableReads;
     QByteArray text;
     char buffer[8192];
@@ -117,8 +116,8 @@ QList<DriveInfo> systemDrives()
     // D:, E:, ... for the volumes that can be listed, named after their mount points' folders.
     char16_t letter = u'D';
     for (const QString& point : volumeMountPoints(false)) {
-        if (letter < u'Z' && QFileInfo(point).isDir())
-            table.append({QChar(letter++), point, QFileInfo(point).fileName()});
+        if (const QFileInfo volume(point); letter < u'Z' && volume.isDir())
+            table.append({QChar(letter++), point, volume.fileName()});
     }
     table.append({QLatin1Char('Z'), QStringLiteral("/"), QStringLiteral("ルート")});
     return table;
