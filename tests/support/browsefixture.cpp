@@ -72,7 +72,7 @@ bool runFolderCommand(FrmSelect* window, const std::function<void(FrmFolder*)>& 
     window->MnuFolder.action()->trigger();
     // The command runs whole inside these waits: the folder window's own loop, then the build.
     return QTest::qWaitFor([&] { return *answered; }, 10000) &&
-           QTest::qWaitFor([&] { return !FrmFolder::Existing() && (!self || !self->Loaded() || self->PageReady == -1); }, 120000);
+           QTest::qWaitFor([&] { return !FrmFolder::Existing() && (!self || !self->Loaded() || self->PageReady == -1); }, 40000);
 }
 
 void browse(FrmSelect* window, const QString& folder)
